@@ -1,0 +1,24 @@
+#include "application.h"
+
+#include "app/fileversion.h"
+
+#include <QIcon>
+#include <QWidget>
+
+Application::Application(int &argc, char **argv) : SingleApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Glimra"));
+    setApplicationVersion(applicationFileVersion());
+    setOrganizationName(QStringLiteral("Orvanta"));
+    setOrganizationDomain(QStringLiteral("orvanta.example"));
+    setWindowIcon(QIcon(QStringLiteral("://images/main_icon.ico")));
+
+    connect(this, &SingleApplication::messageReceived, this, &Application::onMessageReceived);
+}
+
+void Application::onMessageReceived(const QString &message)
+{
+    Q_UNUSED(message)
+    if (QWidget *window = activationWindow())
+        window->show();
+}

@@ -1,0 +1,126 @@
+#include "migration.h"
+
+#include "app/filemanager.h"
+
+#include <QCryptographicHash>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result();
+}
+
+bool sameContent(const QString &a, const QString &b)
+{
+    const QByteArray ha = fileHash(a);
+    return !ha.isEmpty() && ha == fileHash(b) && QFileInfo(a).size() == QFileInfo(b).size();
+}
+
+// True when `source` already sits at `target` or at one of the free names chosen for it before.
+bool copiedBefore(const QString &source, const QString &target)
+{
+    if (sameContent(source, target))
+        return true;
+    const QFileInfo info(target);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    for (int n = 1;; ++n) {
+        const QString candidate = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('-') +
+                                  QString::number(n) + suffix;
+        if (!QFileInfo::exists(candidate))
+            return false;
+        if (sameContent(source, candidate))
+            return true;
+    }
+}
+
+} // namespace
+
+LegacyMigration::LegacyMigration(const QString &legacyMessages, const QString &legacyImages, const QString &messages,
+                                 const QString &images)
+    : m_legacyMessages(legacyMessages), m_legacyImages(legacyImages), m_messages(messages), m_images(images)
+{
+}
+
+QString LegacyMigration::freeName(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath() + QLatin1Char('/');
+    const QString base = info.completeBaseName();
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    for (int n = 1;; ++n) {
+        const QString candidate = folder + base + QLatin1Char('-') + QString::number(n) + suffix;
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+void LegacyMigration::run()
+{
+    migrateLibrary();
+    if (QFileInfo(m_legacyImages).isDir()) {
+        QDir().mkpath(m_images);
+        if (mergeFolder(m_legacyImages, m_images))
+            removeDir(m_legacyImages);
+    }
+}
+
+bool LegacyMigration::migrateLibrary()
+{
+    if (!QFileInfo(m_legacyMessages).isFile())
+        return true;
+    QString target = m_messages;
+    if (QFileInfo::exists(m_messages)) {
+        // The user's own library wins; the older one is kept beside it rather than thrown away.
+        if (sameContent(m_legacyMessages, m_messages))
+            return QFile::remove(m_legacyMessages);
+        target = freeName(m_messages + QStringLiteral(".legacy"));
+        qDebug() << "Keeping the legacy library as" << target;
+    }
+    if (!QFile::copy(m_legacyMessages, target))
+        return false;
+    return QFile::remove(m_legacyMessages);
+}
+
+bool LegacyMigration::mergeFolder(const QString &source, const QString &destination)
+{
+    bool complete = true;
+    const QFileInfoList entries =
+        QDir(source).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        const QString target = destination + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir()) {
+            if (!QDir().mkpath(target) || !mergeFolder(entry.filePath(), target))
+                complete = false;
+        } else if (entry.isFile()) {
+            if (QFileInfo::exists(target)) {
+                // Copied by an earlier run that could not remove the legacy folder: nothing to do.
+                if (copiedBefore(entry.filePath(), target))
+                    continue;
+                if (!QFile::copy(entry.filePath(), freeName(target)))
+                    complete = false;
+            } else if (!QFile::copy(entry.filePath(), target)) {
+                complete = false;
+            }
+        } else {
+            qDebug() << "Unhandled item" << entry.filePath() << "in migration";
+        }
+    }
+    return complete;
+}
+
+void migrateLegacyData()
+{
+    const FileManager *files = FileManager::instance();
+    LegacyMigration(files->legacyMessagesPath(), files->legacyImagesPath(), files->messagesPath(), files->imagesPath())
+        .run();
+}

@@ -1,0 +1,21 @@
+#include "app/instancekey.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+
+#include <windows.h>
+
+QString instanceKey(const QString &executablePath)
+{
+    QString path = QFileInfo(executablePath).canonicalFilePath();
+    if (path.isEmpty())
+        path = QFileInfo(executablePath).absoluteFilePath();
+    // NTFS compares names without regard to case.
+    path = path.toCaseFolded();
+
+    DWORD sessionId = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &sessionId);
+    const QByteArray id = path.toUtf8() + '\0' + QByteArray::number(qulonglong(sessionId));
+    const QByteArray hash = QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(24);
+    return QStringLiteral("glimra-") + QString::fromLatin1(hash);
+}

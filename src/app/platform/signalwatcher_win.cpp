@@ -1,0 +1,4 @@
+#include "app/signalwatcher.h"
+
+// Windows ends GUI programs through window messages, which Qt turns into a normal quit.
+void quitOnTerminationSignals(QCoreApplication *) {}

@@ -1,0 +1,117 @@
+#include "singleapplication.h"
+
+#include "app/instancekey.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QWidget>
+
+namespace {
+constexpr char kAck = '\x06';
+// A message is a 32-bit length followed by that many UTF-8 bytes; anything larger is refused.
+constexpr quint32 kMaxMessageBytes = 64 * 1024;
+} // namespace
+
+SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    m_serverName = instanceKey(QCoreApplication::applicationFilePath());
+
+    // Two copies starting at the same moment must not both become the first one.
+    QLockFile lock(QDir::temp().filePath(m_serverName + QStringLiteral(".lock")));
+    lock.setStaleLockTime(10000);
+    lock.tryLock(5000);
+
+    QLocalSocket probe;
+    probe.connectToServer(m_serverName);
+    if (probe.waitForConnected(1000)) {
+        m_running = true;
+        probe.disconnectFromServer();
+        return;
+    }
+
+    // Nobody answers: a socket file left by a killed first instance is stale and can go.
+    QLocalServer::removeServer(m_serverName);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (m_server->listen(m_serverName))
+        connect(m_server, &QLocalServer::newConnection, this, &SingleApplication::onNewConnection);
+    else
+        qWarning("Single-instance server could not listen: %s", qPrintable(m_server->errorString()));
+}
+
+SingleApplication::~SingleApplication() = default;
+
+bool SingleApplication::sendMessage(const QString &message, int timeout)
+{
+    if (!m_running)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    const auto left = [&] { return qMax(0, timeout - int(clock.elapsed())); };
+
+    QLocalSocket socket;
+    socket.connectToServer(m_serverName);
+    if (!socket.waitForConnected(left()))
+        return false;
+
+    const QByteArray payload = message.toUtf8();
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out << quint32(payload.size());
+    frame.append(payload);
+    socket.write(frame);
+    if (!socket.waitForBytesWritten(left()))
+        return false;
+    while (socket.bytesAvailable() < 1) {
+        if (!socket.waitForReadyRead(left()))
+            return false;
+    }
+    char ack = 0;
+    return socket.getChar(&ack) && ack == kAck;
+}
+
+void SingleApplication::setActivationWindow(QWidget *window, bool activateOnMessage)
+{
+    m_activationWindow = window;
+    disconnect(this, &SingleApplication::messageReceived, this, &SingleApplication::activateWindow);
+    if (activateOnMessage)
+        connect(this, &SingleApplication::messageReceived, this, &SingleApplication::activateWindow);
+}
+
+void SingleApplication::activateWindow()
+{
+    if (!m_activationWindow)
+        return;
+    m_activationWindow->setWindowState(m_activationWindow->windowState() & ~Qt::WindowMinimized);
+    m_activationWindow->raise();
+    m_activationWindow->activateWindow();
+}
+
+void SingleApplication::onNewConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (socket->bytesAvailable() < 4)
+                return;
+            QDataStream in(socket->peek(4));
+            quint32 size = 0;
+            in >> size;
+            if (size > kMaxMessageBytes) {
+                socket->abort();
+                return;
+            }
+            if (socket->bytesAvailable() < qint64(4 + size))
+                return;
+            socket->read(4);
+            const QString message = QString::fromUtf8(socket->read(size));
+            socket->putChar(kAck);
+            socket->flush();
+            emit messageReceived(message);
+        });
+    }
+}

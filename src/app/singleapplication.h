@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+
+class QLocalServer;
+class QLockFile;
+
+// A QApplication that knows whether another copy of the same executable already runs for the
+// same user, can send that copy a text message and raises a chosen window when one arrives.
+// Built on a local socket whose name derives from the executable's path and the user.
+class SingleApplication : public QApplication
+{
+    Q_OBJECT
+
+signals:
+    void messageReceived(const QString &message);
+
+public slots:
+    // Un-minimises, raises and focuses the activation window.
+    void activateWindow();
+
+public:
+    SingleApplication(int &argc, char **argv);
+    ~SingleApplication() override;
+
+    bool isRunning() const { return m_running; }
+    // True only when the running copy received the whole message and confirmed it within the time-out.
+    bool sendMessage(const QString &message, int timeout = 5000);
+
+    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
+    QWidget *activationWindow() const { return m_activationWindow; }
+
+    QString serverName() const { return m_serverName; }
+
+private slots:
+    void onNewConnection();
+
+private:
+    QString m_serverName;
+    bool m_running = false;
+    QLocalServer *m_server = nullptr;
+    QPointer<QWidget> m_activationWindow;
+};

@@ -1,0 +1,101 @@
+#include "startup.h"
+
+#include "app/application.h"
+#include "app/migration.h"
+#include "app/signalwatcher.h"
+#include "app/updateconstants.h"
+#include "flash/random.h"
+#include "mainwindow/mainwindow.h"
+#include "preferences/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QThread>
+#include <QTime>
+
+namespace {
+
+// The overlay must be placed by the program, which Wayland does not allow: run on XWayland
+// unless the user chose a platform.
+void preferX11OnWayland(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariable("XDG_SESSION_TYPE") != "wayland" ||
+        !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            return;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void removeWithRetry(const QString &path)
+{
+    if (!QFile::remove(path)) {
+        QThread::msleep(1000);
+        QFile::remove(path);
+    }
+}
+
+bool startDetached(const QString &commandLine)
+{
+    QStringList parts = QProcess::splitCommand(commandLine);
+    if (parts.isEmpty())
+        return false;
+    const QString program = parts.takeFirst();
+    return QProcess::startDetached(program, parts);
+}
+
+// Started under the replacement name: put this file in place of the program and start that.
+int installUpdate()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const QString program = folder + UpdateConstants::executableName();
+    removeWithRetry(program);
+    if (QFile::copy(folder + UpdateConstants::replacementName(), program))
+        startDetached(QLatin1Char('"') + program + QLatin1Char('"'));
+    return 0;
+}
+
+} // namespace
+
+int runGlimra(int argc, char **argv)
+{
+    preferX11OnWayland(argc, argv);
+    Application app(argc, argv);
+
+    if (app.isRunning())
+        return app.sendMessage(QStringLiteral("Wake up"), 5000) ? 0 : 1;
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == UpdateConstants::replacementName())
+        return installUpdate();
+
+    const QString leftover =
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + UpdateConstants::replacementName();
+    if (QFile::exists(leftover))
+        removeWithRetry(leftover);
+
+    Random::seed(uint(QTime::currentTime().msec()));
+    migrateLegacyData();
+    quitOnTerminationSignals(&app);
+
+    const int language = QSettings().value(QStringLiteral("Glimra/language"), 0).toInt();
+    MainWindow window;
+    window.languageSelected(language);
+    window.setWindowTitle(QCoreApplication::applicationName());
+    app.setActivationWindow(&window, true);
+
+    if (arguments.size() == 3 && arguments.at(1) == QLatin1String("-i"))
+        window.parseMessagesFromText(arguments.at(2));
+
+    app.setQuitOnLastWindowClosed(false);
+    window.setVisible(QSettings().value(QStringLiteral("hidden"), true).toBool());
+    if (Settings::instance()->isActive())
+        window.startActivity();
+
+    return app.exec();
+}

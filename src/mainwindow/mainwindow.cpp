@@ -1,0 +1,145 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "about/aboutdialog.h"
+#include "library/messageitem.h"
+#include "thumbnails/qimageviewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+
+namespace {
+const char kWebsite[] = "https://www.orvanta.example/glimra/";
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    // The box is kept only for its stored value; closing the window always hides it.
+    ui->minimize_box->hide();
+
+    languageChanging = false;
+    languageIndex = -1;
+    translator = new QTranslator(this);
+
+    loadSettings();
+
+    showTimer = new QTimer(this);
+    hideTimer = new QTimer(this);
+    createOverlay();
+    createImageViewer();
+    updateColorLabel();
+    loadPictures();
+
+    if (!loadGroups())
+        buildPlaceholderLibrary();
+
+    connect(ui->subcategory_list->model(), &QAbstractItemModel::rowsInserted, this,
+            &MainWindow::onSubcategoryListModified);
+    connect(ui->subcategory_list->model(), &QAbstractItemModel::rowsRemoved, this,
+            &MainWindow::onSubcategoryListModified);
+    fillCategoryList();
+
+    connect(ui->select_font_button, &QPushButton::clicked, this, &MainWindow::selectFont);
+    connect(ui->start_button, &QPushButton::clicked, this, &MainWindow::toggleActivity);
+    connect(showTimer, &QTimer::timeout, this, &MainWindow::showTimeout);
+    connect(hideTimer, &QTimer::timeout, this, &MainWindow::hideTimeout);
+    connect(ui->run_on_startup_box, &QCheckBox::clicked, this, &MainWindow::startupChanged);
+    connect(ui->display_group, &QButtonGroup::idClicked, this, &MainWindow::displaySelected);
+    connect(ui->duration_group, &QButtonGroup::idClicked, this, &MainWindow::durationSelected);
+    connect(ui->location_group, &QButtonGroup::idClicked, this, &MainWindow::locationSelected);
+    connect(ui->language_box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::languageSelected);
+    // The library is written before the preferences.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::writeGroups);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::writeSettings);
+    connect(ui->subcat_add, &QPushButton::clicked, this, &MainWindow::addSubcategory);
+    connect(ui->subcat_edit, &QPushButton::clicked, this, &MainWindow::editSubcategory);
+    connect(ui->subcat_delete, &QPushButton::clicked, this, &MainWindow::removeSubcategory);
+    connect(ui->message_add, &QPushButton::clicked, this, &MainWindow::addMessage);
+    connect(ui->message_edit, &QPushButton::clicked, this, &MainWindow::editMessage);
+    connect(ui->message_delete, &QPushButton::clicked, this, &MainWindow::removeMessage);
+    connect(ui->restore_settings, &QPushButton::clicked, this, &MainWindow::restoreSettings);
+    connect(ui->add_picture_button, &QPushButton::clicked, this, &MainWindow::browseForPicture);
+    connect(ui->check_all_button, &QPushButton::clicked, imageViewer, &QImageViewer::checkAll);
+    connect(ui->uncheck_all_button, &QPushButton::clicked, imageViewer, &QImageViewer::uncheckAll);
+
+    createTrayIcon();
+    connect(ui->links, &QLabel::linkActivated, this, &MainWindow::linkActivated);
+
+    checkForUpdates(false);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::createImageViewer()
+{
+    imageViewer = new QImageViewer(ui->tab_2);
+    imageViewer->setFrameShape(QFrame::NoFrame);
+    // The grid fills the tab; the button bar stays below it.
+    ui->verticalLayout_7->removeWidget(ui->picture_bottom_widget);
+    ui->verticalLayout_7->addWidget(imageViewer);
+    ui->verticalLayout_7->addWidget(ui->picture_bottom_widget);
+}
+
+void MainWindow::createActions()
+{
+    restoreAction = new QAction(windowIcon(), tr("Open Glimra..."), this);
+    connect(restoreAction, &QAction::triggered, this, &QWidget::show);
+    quitAction = new QAction(QIcon(QStringLiteral("://images/close.ico")), tr("Quit"), this);
+    connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+}
+
+void MainWindow::createTrayIcon()
+{
+    createActions();
+    // The menu has no parent widget; the window deletes it with itself.
+    trayIconMenu = new QMenu;
+    connect(this, &QObject::destroyed, trayIconMenu, &QObject::deleteLater);
+    trayIconMenu->addAction(restoreAction);
+    trayIconMenu->addSeparator();
+    trayIconMenu->addAction(quitAction);
+
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setContextMenu(trayIconMenu);
+    trayIcon->setToolTip(QCoreApplication::applicationName());
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
+    trayIcon->setIcon(QIcon(QStringLiteral("://images/main_icon.ico")));
+    trayIcon->setVisible(true);
+}
+
+void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason p_Reason)
+{
+    if (p_Reason == QSystemTrayIcon::Trigger)
+        show();
+}
+
+void MainWindow::linkActivated(QString p_Action)
+{
+    if (p_Action == QLatin1String("about")) {
+        auto *about = new AboutDialog(this);
+        about->retranslate();
+        about->show();
+    } else if (p_Action == QLatin1String("updates")) {
+        checkForUpdates(true);
+    } else if (p_Action == QLatin1String("website")) {
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite), QUrl::TolerantMode));
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    hide();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,189 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <QSystemTrayIcon>
+
+#include <functional>
+
+class MessageItem;
+class QAction;
+class QCloseEvent;
+class QDialog;
+class QGraphicsOpacityEffect;
+class QImageViewer;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QTimer;
+class QTranslator;
+class UpdateDialog;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The program's only main window: library browser, pictures, settings, the START button, the
+// tray icon, and the flash engine that shows the checked entries in the overlay.
+// Its implementation is split by concern over the mainwindow_*.cpp files.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // --- flash session (mainwindow_flash.cpp)
+    void startActivity();
+    void stopActivity();
+
+    // --- library browser (mainwindow_browser.cpp)
+    QListWidgetItem *createListItem(MessageItem *item) const;
+    QListWidgetItem *createUncheckedItem(const QString &text) const;
+    void fillList(QListWidget *list, const QList<MessageItem *> &items);
+    void fillCategoryList();
+    static int aggregateState(const QList<MessageItem *> &items);
+
+    // --- settings (mainwindow_settings.cpp)
+    void applyFont(const QFont &font);
+    QFont fitFontToLabel(const QFont &font) const;
+    void updateColorLabel();
+
+    // --- test seams: replace the modal choosers by functions (nullptr restores the real dialogs)
+    using PictureChooser = std::function<QString(QWidget *parent)>;
+    void setPictureChooser(PictureChooser chooser) { pictureChooser = std::move(chooser); }
+
+    // The library; the last category is the custom one.
+    QList<MessageItem *> categories;
+    int currentCategory = 0;
+    int currentSubcategory = 0;
+    // The flash session's entries in shown order; picture entries belong to it, text entries to the library.
+    QList<MessageItem *> messageList;
+
+public slots:
+    // --- library file and import (mainwindow_library.cpp)
+    bool loadGroups();
+    void writeGroups();
+    void parseMessagesFromText(QString p_FileName);
+
+    // --- library browser (mainwindow_browser.cpp)
+    void fillSubcatigories();
+    void fillMessages(int p_Subcategory);
+    void categoryClicked(int p_Category);
+    void subcategoryClicked(int p_Category);
+    void categoryChecked(int p_Category, Qt::CheckState checkState);
+    void subcategoryChecked(int subcategory, Qt::CheckState checkState);
+    void messageChecked(int p_Message, Qt::CheckState checkState);
+    void onSubcategoryListModified();
+
+    // --- library editing (mainwindow_editing.cpp)
+    void addSubcategory();
+    void editSubcategory();
+    void removeSubcategory();
+    void addMessage();
+    void editMessage();
+    void removeMessage();
+    void addedSubcategory(QString p_Name);
+    void editedSubcategory(QString p_Name);
+    void addedMessage(QString p_Text);
+    void editedMessage(QString p_Text);
+
+    // --- settings tab (mainwindow_settings.cpp)
+    void displaySelected(int p_Num);
+    void durationSelected(int p_Num);
+    void locationSelected(int p_Num);
+    void languageSelected(int p_Num);
+    void startupChanged();
+    void selectFont();
+    void restoreSettings();
+    void loadSettings();
+    void writeSettings();
+
+    // --- pictures tab (mainwindow_pictures.cpp)
+    void browseForPicture();
+    void addImageToList(QString p_FileName);
+
+    // --- flash session and overlay (mainwindow_flash.cpp)
+    void toggleActivity();
+    void buildMessageList();
+    void showTimeout();
+    void hideTimeout();
+    int getDisplayTime();
+    int getDurationTime();
+    void alignCenterWidget(QWidget *widget);
+    void alignTopWidget(QWidget *widget);
+    void alignBottomWidget(QWidget *widget);
+    void alignRandomWidget(QWidget *widget);
+    int randInt(int p_Low, int p_High);
+
+    // --- window, tray and links (mainwindow.cpp)
+    void createActions();
+    void createTrayIcon();
+    void iconActivated(QSystemTrayIcon::ActivationReason p_Reason);
+    void linkActivated(QString p_Action);
+
+    // --- updates (mainwindow_updates.cpp)
+    void checkForUpdates(bool p_ByUser = false);
+    void showUpdateDialog(UpdateDialog *p_Dialog);
+    void noUpdates();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void on_colorButton_clicked();
+    void on_category_list_currentRowChanged(int currentRow);
+    void on_subcategory_list_currentRowChanged(int currentRow);
+    void on_category_list_itemChanged(QListWidgetItem *item);
+    void on_subcategory_list_itemChanged(QListWidgetItem *item);
+    void on_messages_list_itemChanged(QListWidgetItem *item);
+
+private:
+    friend class MainWindowTestAccess;
+
+    void createOverlay();
+    void createImageViewer();
+    void loadPictures();
+    void buildPlaceholderLibrary();
+    void replaceOverlayLabel();
+
+    Ui::MainWindow *ui = nullptr;
+
+    // Settings tab.
+    int displayId = -5;
+    int durationId = -4;
+    int locationId = -2;
+    int languageIndex = -1;
+    bool languageChanging = false;
+    QTranslator *translator = nullptr;
+    QFont currentFont;
+
+    // Flash engine.
+    int currentMessage = 0;
+    QTimer *showTimer = nullptr;
+    QTimer *hideTimer = nullptr;
+    QDialog *overlay = nullptr;
+    QLabel *overlayLabel = nullptr;
+    QGraphicsOpacityEffect *opacityEffect = nullptr;
+
+    // Tray and pictures.
+    QSystemTrayIcon *trayIcon = nullptr;
+    QMenu *trayIconMenu = nullptr;
+    QAction *restoreAction = nullptr;
+    QAction *quitAction = nullptr;
+    QImageViewer *imageViewer = nullptr;
+
+    PictureChooser pictureChooser;
+
+    // Concern-private state; each block belongs to the file named.
+    // mainwindow_browser.cpp
+    bool fillingSubcategories = false;
+    bool subcategoryRefillPending = false;
+    // mainwindow_library.cpp / mainwindow_editing.cpp: nodes taken out of the tree stay alive
+    // while a running session may still show them.
+    QList<MessageItem *> retiredItems;
+};

@@ -1,0 +1,5 @@
+#include "mainwindow.h"
+
+void MainWindow::checkForUpdates(bool) {}
+void MainWindow::showUpdateDialog(UpdateDialog *) {}
+void MainWindow::noUpdates() {}

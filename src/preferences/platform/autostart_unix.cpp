@@ -1,0 +1,77 @@
+#include "preferences/autostart.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace Autostart {
+
+QString desktopFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/Glimra.desktop");
+}
+
+QString command()
+{
+    // Inside a quoted Exec argument, the desktop entry format wants these four escaped.
+    QString path = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
+    QString escaped;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+static QString execValue()
+{
+    QFile file(desktopFilePath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QTextStream in(&file);
+    in.setCodec("UTF-8");
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        if (line.startsWith(QLatin1String("Exec=")))
+            return line.mid(5).trimmed();
+    }
+    return QString();
+}
+
+bool isPresent()
+{
+    return !execValue().isEmpty();
+}
+
+void write(const QString &command)
+{
+    const QString path = desktopFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Name=Glimra\n"
+        << "Exec=" << command << "\n"
+        << "Icon=glimra\n"
+        << "Terminal=false\n"
+        << "X-GNOME-Autostart-enabled=true\n";
+    out.flush();
+    file.commit();
+}
+
+void remove()
+{
+    QFile::remove(desktopFilePath());
+}
+
+} // namespace Autostart

@@ -1,0 +1,128 @@
+#include "settings.h"
+
+#include "preferences/autostart.h"
+
+#include <QSettings>
+
+Settings *Settings::instance()
+{
+    static Settings *settings = new Settings;
+    return settings;
+}
+
+Settings::Settings() : m_store(new QSettings)
+{
+    // Re-register so that the entry always names the executable that runs now.
+    if (isAutostartOn())
+        setIsAutostartOn(true);
+}
+
+Settings::~Settings()
+{
+    delete m_store;
+}
+
+QString Settings::selectedDuration() const
+{
+    return m_store->value(QStringLiteral("selectedDuration")).toString();
+}
+
+QString Settings::selectedDisplay() const
+{
+    return m_store->value(QStringLiteral("selectedDisplay")).toString();
+}
+
+QString Settings::selectedLocation() const
+{
+    return m_store->value(QStringLiteral("selectedLocation")).toString();
+}
+
+void Settings::setSelectedDuration(const QString &name)
+{
+    m_store->setValue(QStringLiteral("selectedDuration"), name);
+}
+
+void Settings::setSelectedDisplay(const QString &name)
+{
+    m_store->setValue(QStringLiteral("selectedDisplay"), name);
+}
+
+void Settings::setSelectedLocation(const QString &name)
+{
+    m_store->setValue(QStringLiteral("selectedLocation"), name);
+}
+
+QString Settings::messageColor() const
+{
+    return m_store->value(QStringLiteral("messageColor"), QStringLiteral("black")).toString();
+}
+
+void Settings::setMessageColor(const QString &name)
+{
+    m_store->setValue(QStringLiteral("messageColor"), name);
+}
+
+QString Settings::defaultFont()
+{
+    return QFont(QStringLiteral("Arial"), 28).toString();
+}
+
+QFont Settings::messageFont()
+{
+    const QString legacy = legacyFontValue();
+    if (!legacy.isEmpty()) {
+        QFont font;
+        font.fromString(legacy);
+        setMessageFont(font);
+        removeLegacyFont();
+        return font;
+    }
+    QFont font;
+    font.fromString(m_store->value(QStringLiteral("messageFont"), defaultFont()).toString());
+    return font;
+}
+
+void Settings::setMessageFont(const QFont &font)
+{
+    m_store->setValue(QStringLiteral("messageFont"), font.toString());
+}
+
+bool Settings::isActive() const
+{
+    return m_store->value(QStringLiteral("isActive"), false).toBool();
+}
+
+void Settings::setActive(bool on)
+{
+    m_store->setValue(QStringLiteral("isActive"), on);
+    m_store->sync();
+}
+
+bool Settings::isAutostartOn() const
+{
+    return Autostart::isPresent();
+}
+
+void Settings::setIsAutostartOn(bool on)
+{
+    if (on)
+        Autostart::write(autostartCommand());
+    else
+        Autostart::remove();
+    emit autostartChanged(on);
+}
+
+QString Settings::autostartCommand()
+{
+    return Autostart::command();
+}
+
+QString Settings::legacyFontValue() const
+{
+    return QSettings().value(QStringLiteral("Glimra/font")).toString();
+}
+
+void Settings::removeLegacyFont()
+{
+    QSettings().remove(QStringLiteral("Glimra/font"));
+}

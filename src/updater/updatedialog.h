@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QDialog>
+
+class UpdateDialog : public QDialog
+{
+    Q_OBJECT
+};

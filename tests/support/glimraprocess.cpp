@@ -1,0 +1,127 @@
+#include "glimraprocess.h"
+
+#include "app/instancekey.h"
+#include "testpaths.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <csignal>
+
+GlimraProcess::GlimraProcess(const QString &executableName) : m_name(executableName)
+{
+    QFile::copy(builtExecutable(), programPath());
+    m_process.setProcessEnvironment(environment());
+    m_process.setProgram(programPath());
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+GlimraProcess::~GlimraProcess()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString GlimraProcess::builtExecutable()
+{
+    return QStringLiteral(GLIMRA_EXECUTABLE);
+}
+
+QString GlimraProcess::programPath() const
+{
+    return m_folder.path() + QLatin1Char('/') + m_name;
+}
+
+QString GlimraProcess::dataFolder() const
+{
+    return m_home.path() + QStringLiteral("/.local/share/Orvanta/Glimra");
+}
+
+QString GlimraProcess::settingsFile() const
+{
+    return m_home.path() + QStringLiteral("/.config/Orvanta/Glimra.conf");
+}
+
+QSettings::SettingsMap GlimraProcess::readSettings() const
+{
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    QSettings::SettingsMap map;
+    for (const QString &key : store.allKeys())
+        map.insert(key, store.value(key));
+    return map;
+}
+
+void GlimraProcess::writeSetting(const QString &key, const QVariant &value)
+{
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    store.setValue(key, value);
+}
+
+QProcessEnvironment GlimraProcess::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString home = m_home.path();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Keep the program's automatic update check away from the network.
+    env.insert(QStringLiteral("GLIMRA_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/updates/"));
+    return env;
+}
+
+bool GlimraProcess::isReady() const
+{
+    QLocalSocket socket;
+    socket.connectToServer(instanceKey(programPath()));
+    const bool ready = socket.waitForConnected(200);
+    socket.abort();
+    return ready;
+}
+
+bool GlimraProcess::startAndWaitReady(const QStringList &arguments, int timeoutMs)
+{
+    m_process.setArguments(arguments);
+    m_process.start();
+    if (!m_process.waitForStarted(timeoutMs))
+        return false;
+    QDeadlineTimer deadline(timeoutMs);
+    // Readiness is observable only from outside the process, so this polls the socket.
+    while (!deadline.hasExpired()) {
+        if (m_process.state() == QProcess::NotRunning)
+            return false;
+        if (isReady())
+            return true;
+        m_process.waitForFinished(100);
+    }
+    return false;
+}
+
+int GlimraProcess::runToEnd(const QStringList &arguments, int timeoutMs, const QString &program)
+{
+    QProcess other;
+    other.setProcessEnvironment(environment());
+    other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    other.start(program.isEmpty() ? programPath() : program, arguments);
+    if (!other.waitForFinished(timeoutMs)) {
+        other.kill();
+        other.waitForFinished(5000);
+        return -1;
+    }
+    return other.exitStatus() == QProcess::NormalExit ? other.exitCode() : -1;
+}
+
+int GlimraProcess::terminate(int timeoutMs)
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    ::kill(pid_t(m_process.processId()), SIGTERM);
+    if (!m_process.waitForFinished(timeoutMs))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}

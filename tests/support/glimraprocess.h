@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QProcess>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Runs a copy of the built program from a folder of the test's own, inside a temporary home,
+// and ends it when the object goes away.
+class GlimraProcess
+{
+public:
+    // A fresh program folder and home; `executableName` is the name the copy is given.
+    explicit GlimraProcess(const QString &executableName = QStringLiteral("Glimra"));
+    ~GlimraProcess();
+
+    QString programFolder() const { return m_folder.path(); }
+    QString programPath() const;
+    QString homePath() const { return m_home.path(); }
+    QString dataFolder() const;
+    QString messagesPath() const { return dataFolder() + QStringLiteral("/messages.dat"); }
+    QString imagesPath() const { return dataFolder() + QStringLiteral("/images"); }
+    QString settingsFile() const;
+    // Preferences of this home, as the program reads them.
+    QSettings::SettingsMap readSettings() const;
+    void writeSetting(const QString &key, const QVariant &value);
+
+    QProcessEnvironment environment() const;
+
+    // Starts the program and waits until it accepts single-instance connections.
+    bool startAndWaitReady(const QStringList &arguments = {}, int timeoutMs = 20000);
+    // Runs another start of the same program file to its end; returns its exit code, -1 on a hang.
+    int runToEnd(const QStringList &arguments = {}, int timeoutMs = 20000, const QString &program = QString());
+    // SIGTERM and wait; returns the exit code, -1 when it did not end.
+    int terminate(int timeoutMs = 20000);
+    bool isReady() const;
+    QProcess &process() { return m_process; }
+
+    static QString builtExecutable();
+
+private:
+    QTemporaryDir m_folder;
+    QTemporaryDir m_home;
+    QString m_name;
+    QProcess m_process;
+};
