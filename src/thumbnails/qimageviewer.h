@@ -3,8 +3,9 @@
 #include <QScrollArea>
 #include <QStringList>
 
-class QImageViewerItem;
+#include "thumbnails/qimagevieweritem.h"
 
+// Placeholder of the thumbnail grid; the real one replaces it.
 class QImageViewer : public QScrollArea
 {
     Q_OBJECT
@@ -16,6 +17,8 @@ public slots:
     void uncheckAll() {}
     void retranslate() {}
     int count() const { return 0; }
+    QImageViewerItem *at(int) const { return nullptr; }
+    void addItem(QImageViewerItem *) {}
 
 public:
     explicit QImageViewer(QWidget *parent = nullptr) : QScrollArea(parent) {}
