@@ -83,7 +83,9 @@ bool LegacyMigration::migrateLibrary()
         // The user's own library wins; the older one is kept beside it rather than thrown away.
         if (sameContent(m_legacyMessages, m_messages))
             return QFile::remove(m_legacyMessages);
-        target = freeName(m_messages + QStringLiteral(".legacy"));
+        target = m_messages + QStringLiteral(".legacy");
+        if (QFileInfo::exists(target))
+            target = freeName(target);
         qDebug() << "Keeping the legacy library as" << target;
     }
     if (!QFile::copy(m_legacyMessages, target))

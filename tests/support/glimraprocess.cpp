@@ -4,6 +4,7 @@
 #include "testpaths.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
@@ -70,6 +71,10 @@ QProcessEnvironment GlimraProcess::environment() const
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QDir().mkpath(home + QStringLiteral("/.runtime"));
+    QFile::setPermissions(home + QStringLiteral("/.runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/.runtime"));
     // Keep the program's automatic update check away from the network.
     env.insert(QStringLiteral("GLIMRA_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/updates/"));
     return env;

@@ -1,5 +1,8 @@
 #include "testhome.h"
 
+#include <QDir>
+#include <QFile>
+
 TestHome::TestHome()
 {
     const QByteArray home = m_dir.path().toUtf8();
@@ -7,6 +10,10 @@ TestHome::TestHome()
     qputenv("XDG_DATA_HOME", home + "/.local/share");
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_CACHE_HOME", home + "/.cache");
+    QDir().mkpath(m_dir.path() + QStringLiteral("/.runtime"));
+    QFile::setPermissions(m_dir.path() + QStringLiteral("/.runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", home + "/.runtime");
 }
 
 QString TestHome::dataFolder() const

@@ -1,0 +1,175 @@
+#include "glimraprocess.h"
+#include "testhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+
+// The built program in its three roles, each run from a folder and home of the test's own.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void secondStartWakesTheFirst();
+    void copiesInDifferentFoldersDoNotMeet();
+    void socketOfKilledInstanceDoesNotBlock();
+    void terminationSignalsQuitNormally_data();
+    void terminationSignalsQuitNormally();
+    void leftoverReplacementIsRemoved();
+    void installerReplacesProgramAndRelaunches();
+    void legacyDataIsMigratedAtStart();
+
+private:
+    static QByteArray read(const QString &path);
+    static void write(const QString &path, const QByteArray &bytes);
+    static qint64 pidRunning(const QString &executable);
+};
+
+QByteArray TestStartup::read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestStartup::write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The process whose executable is `executable`, found through /proc; 0 when there is none.
+qint64 TestStartup::pidRunning(const QString &executable)
+{
+    const QString wanted = QFileInfo(executable).canonicalFilePath();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (numeric && QFileInfo(QStringLiteral("/proc/%1/exe").arg(entry)).symLinkTarget() == wanted)
+            return pid;
+    }
+    return 0;
+}
+
+void TestStartup::secondStartWakesTheFirst()
+{
+    GlimraProcess first;
+    // The window was hidden at the last quit, so the first instance starts in the tray only.
+    first.writeSetting(QStringLiteral("hidden"), false);
+    QVERIFY(first.startAndWaitReady());
+
+    QCOMPARE(first.runToEnd(), 0);
+
+    // The woken window is visible, which the first instance records when it quits.
+    QCOMPARE(first.terminate(), 0);
+    QCOMPARE(first.readSettings().value(QStringLiteral("hidden")).toBool(), true);
+}
+
+void TestStartup::copiesInDifferentFoldersDoNotMeet()
+{
+    GlimraProcess one;
+    GlimraProcess two;
+    QVERIFY(one.startAndWaitReady());
+    QVERIFY(two.startAndWaitReady());
+    QCOMPARE(one.terminate(), 0);
+    QCOMPARE(two.terminate(), 0);
+}
+
+void TestStartup::socketOfKilledInstanceDoesNotBlock()
+{
+    GlimraProcess program;
+    QVERIFY(program.startAndWaitReady());
+    program.process().kill();
+    QVERIFY(program.process().waitForFinished(10000));
+
+    // A new start must become the running program, not a waker that fails to deliver.
+    QVERIFY(program.startAndWaitReady());
+    QCOMPARE(program.terminate(), 0);
+}
+
+void TestStartup::terminationSignalsQuitNormally_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestStartup::terminationSignalsQuitNormally()
+{
+    QFETCH(int, signalNumber);
+    GlimraProcess program;
+    QVERIFY(program.startAndWaitReady());
+    ::kill(pid_t(program.process().processId()), signalNumber);
+    QVERIFY(program.process().waitForFinished(20000));
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process().exitCode(), 0);
+
+    // The quit sequence wrote the library and the preferences.
+    QVERIFY(QFileInfo(program.messagesPath()).size() > 0);
+    const QSettings::SettingsMap settings = program.readSettings();
+    QVERIFY(settings.contains(QStringLiteral("hidden")));
+    QCOMPARE(settings.value(QStringLiteral("selectedDisplay")).toString(), QStringLiteral("display_4_sec_radio"));
+}
+
+void TestStartup::leftoverReplacementIsRemoved()
+{
+    GlimraProcess program;
+    const QString leftover = program.programFolder() + QStringLiteral("/Glimra_new");
+    write(leftover, "left behind by an update");
+    QVERIFY(program.startAndWaitReady());
+    QVERIFY(!QFile::exists(leftover));
+    QCOMPARE(program.terminate(), 0);
+}
+
+void TestStartup::installerReplacesProgramAndRelaunches()
+{
+    GlimraProcess installer(QStringLiteral("Glimra_new"));
+    const QString folder = installer.programFolder();
+    const QString program = folder + QStringLiteral("/Glimra");
+    write(program, "old program");
+    QFile(program).setPermissions(QFile(program).permissions() | QFileDevice::ExeOwner);
+
+    QCOMPARE(installer.runToEnd(), 0);
+    QCOMPARE(read(program), read(GlimraProcess::builtExecutable()));
+
+    // The relaunched program removes the replacement file at its own start.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(installer.programPath()), 20000);
+    qint64 relaunched = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((relaunched = pidRunning(program)) != 0, 20000);
+    ::kill(pid_t(relaunched), SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(pidRunning(program) == 0, 20000);
+}
+
+void TestStartup::legacyDataIsMigratedAtStart()
+{
+    GlimraProcess program;
+    const QString folder = program.programFolder();
+    write(folder + QStringLiteral("/messages.dat"), "legacy library bytes");
+    write(folder + QStringLiteral("/images/one.jpg"), "1");
+    write(folder + QStringLiteral("/images/trip/two.png"), "2");
+    write(folder + QStringLiteral("/images/.hidden"), "h");
+
+    QVERIFY(program.startAndWaitReady());
+    QCOMPARE(program.terminate(), 0);
+
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/messages.dat")));
+    QCOMPARE(read(program.imagesPath() + QStringLiteral("/one.jpg")), QByteArray("1"));
+    QCOMPARE(read(program.imagesPath() + QStringLiteral("/trip/two.png")), QByteArray("2"));
+    QVERIFY(!QFile::exists(program.imagesPath() + QStringLiteral("/.hidden")));
+    QVERIFY(QFile::exists(folder + QStringLiteral("/images/.hidden")));
+    // The unreadable legacy library was moved, not lost: the program kept a copy of it aside.
+    const QStringList kept = QDir(program.dataFolder()).entryList({QStringLiteral("messages.dat*")}, QDir::Files);
+    bool found = false;
+    for (const QString &name : kept)
+        found = found || read(program.dataFolder() + QLatin1Char('/') + name) == "legacy library bytes";
+    QVERIFY2(found, qPrintable(kept.join(QLatin1Char(' '))));
+}
+
+GLIMRA_TEST_MAIN(TestStartup)
+#include "test_startup.moc"
