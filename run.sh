@@ -30,7 +30,8 @@ trap cleanup EXIT
 export DISPLAY=":$display"
 for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 
-HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" QT_QPA_PLATFORM=xcb \
+mkdir -m 700 "$home/.runtime"
+HOME="$home" XDG_RUNTIME_DIR="$home/.runtime" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" QT_QPA_PLATFORM=xcb \
     GLIMRA_UPDATE_URL="${GLIMRA_UPDATE_URL:-http://127.0.0.1:9/updates/}" "$GLIMRA_BUILD/Glimra" "$@" &
 glimra_pid=$!
 
