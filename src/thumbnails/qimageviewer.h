@@ -1,25 +1,42 @@
 #pragma once
 
+#include <QList>
 #include <QScrollArea>
 #include <QStringList>
 
 #include "thumbnails/qimagevieweritem.h"
 
-// Placeholder of the thumbnail grid; the real one replaces it.
+class QLabel;
+
+// The scrolling grid of the pictures tab. It owns the tiles, places them by hand in 120-pixel
+// cells that reflow with the area's width, and answers which pictures are checked.
 class QImageViewer : public QScrollArea
 {
     Q_OBJECT
 
+signals:
+    void somethingMoved(QLabel *p_Label);
+
 public slots:
-    QStringList selectedList() const { return {}; }
-    void setItemSelected(const QString &) {}
-    void checkAll() {}
-    void uncheckAll() {}
-    void retranslate() {}
-    int count() const { return 0; }
-    QImageViewerItem *at(int) const { return nullptr; }
-    void addItem(QImageViewerItem *) {}
+    void rearrangeItems(bool force = false);
+    QImageViewerItem *addItem();
+    void addItem(QImageViewerItem *p_Item);
+    void setItemSelected(const QString &name);
+    void removeRequested(QImageViewerItem *p_Item);
+    QStringList selectedList() const;
+    void retranslate();
+    void checkAll();
+    void uncheckAll();
+    int count() const { return items.size(); }
+    QImageViewerItem *at(int i) const { return items.at(i); }
 
 public:
-    explicit QImageViewer(QWidget *parent = nullptr) : QScrollArea(parent) {}
+    explicit QImageViewer(QWidget *parent = nullptr);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Display order.
+    QList<QImageViewerItem *> items;
 };

@@ -1,0 +1,92 @@
+#include "qimageviewer.h"
+
+#include "thumbnails/gridlayout.h"
+
+QImageViewer::QImageViewer(QWidget *parent) : QScrollArea(parent)
+{
+    // The content keeps the size the grid computes; the scroll area only scrolls it.
+    setWidgetResizable(false);
+    setWidget(new QWidget);
+}
+
+void QImageViewer::rearrangeItems(bool force)
+{
+    // Every call lays out in full; the flag only tells why it was called.
+    Q_UNUSED(force)
+    if (items.isEmpty())
+        return;
+
+    // The whole area's width, not the viewport's, so the scroll bar never changes the column count.
+    const GridLayout::Result layout = GridLayout::arrange(width(), items.size());
+    for (int i = 0; i < items.size(); ++i)
+        items.at(i)->move(layout.positions.at(i));
+    widget()->resize(layout.contentSize);
+}
+
+QImageViewerItem *QImageViewer::addItem()
+{
+    auto *item = new QImageViewerItem(widget());
+    items.append(item);
+    return item;
+}
+
+void QImageViewer::addItem(QImageViewerItem *p_Item)
+{
+    p_Item->setParent(widget());
+    items.append(p_Item);
+    connect(p_Item, &QImageViewerItem::removeRequest, this, &QImageViewer::removeRequested);
+    p_Item->show();
+    rearrangeItems(true);
+}
+
+void QImageViewer::setItemSelected(const QString &name)
+{
+    for (QImageViewerItem *item : qAsConst(items)) {
+        if (item->getFileName() == name)
+            item->setChecked(true);
+    }
+}
+
+void QImageViewer::removeRequested(QImageViewerItem *p_Item)
+{
+    items.removeOne(p_Item);
+    // The request comes from the tile's own button handler, so it may only go once that returns;
+    // hidden now so the next tile can take its cell at once.
+    p_Item->hide();
+    p_Item->deleteLater();
+    rearrangeItems(true);
+}
+
+QStringList QImageViewer::selectedList() const
+{
+    QStringList names;
+    for (const QImageViewerItem *item : items) {
+        if (item->isChecked())
+            names.append(item->getFileName());
+    }
+    return names;
+}
+
+void QImageViewer::retranslate()
+{
+    for (QImageViewerItem *item : qAsConst(items))
+        item->retranslate();
+}
+
+void QImageViewer::checkAll()
+{
+    for (QImageViewerItem *item : qAsConst(items))
+        item->setChecked(true);
+}
+
+void QImageViewer::uncheckAll()
+{
+    for (QImageViewerItem *item : qAsConst(items))
+        item->setChecked(false);
+}
+
+void QImageViewer::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    rearrangeItems(false);
+}
