@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
+#include <QTimer>
 #include <QTime>
 
 namespace {
@@ -94,8 +95,10 @@ int runGlimra(int argc, char **argv)
 
     app.setQuitOnLastWindowClosed(false);
     window.setVisible(QSettings().value(QStringLiteral("hidden"), true).toBool());
+    // Resumed from inside the event loop, so that a quit request arriving while the "nothing
+    // selected" box is open ends the program instead of only that box.
     if (Settings::instance()->isActive())
-        window.startActivity();
+        QTimer::singleShot(0, &window, [&window] { window.startActivity(); });
 
     return app.exec();
 }

@@ -1,33 +1,201 @@
 #include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "flash/flashsession.h"
+#include "flash/placement.h"
+#include "flash/random.h"
+#include "library/messageitem.h"
+#include "preferences/settings.h"
+#include "thumbnails/qimageviewer.h"
 
 #include <QDialog>
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+// Shorter showings are drawn faintly; the hide timer never runs below this.
+constexpr int kFaintBelowMs = 20;
+constexpr qreal kFaintOpacity = 0.15;
+constexpr int kShortestHideMs = 10;
+
+QSize primaryScreenSize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+} // namespace
 
 void MainWindow::createOverlay()
 {
     overlay = new QDialog(this);
+    overlay->setStyleSheet(QStringLiteral("QLabel {background:transparent;}"));
+    overlay->setAttribute(Qt::WA_TranslucentBackground);
+    // Only the glyphs are seen: no frame, no task-bar entry, never the keyboard focus.
+    overlay->setWindowFlags(overlay->windowFlags() | Qt::Tool | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint |
+                            Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
+
+    opacityEffect = new QGraphicsOpacityEffect(overlay);
+    overlay->setGraphicsEffect(opacityEffect);
+    opacityEffect->setOpacity(1.0);
+
     overlayLabel = new QLabel(overlay);
 }
-void MainWindow::replaceOverlayLabel() {}
-void MainWindow::startActivity() {}
-void MainWindow::stopActivity() {}
-void MainWindow::toggleActivity() {}
-void MainWindow::buildMessageList() {}
-void MainWindow::showTimeout() {}
-void MainWindow::hideTimeout() {}
+
+void MainWindow::replaceOverlayLabel()
+{
+    // A fresh label, so nothing of the previous session's text or picture can show again.
+    // The overlay sizes itself to its shown children before it is shown: the leaving label must
+    // not count any more, and the new one must count already.
+    overlayLabel->hide();
+    overlayLabel->deleteLater();
+    overlayLabel = new QLabel(overlay);
+    overlayLabel->show();
+}
+
+void MainWindow::toggleActivity()
+{
+    if (Settings::instance()->isActive())
+        stopActivity();
+    else
+        startActivity();
+}
+
+void MainWindow::startActivity()
+{
+    replaceOverlayLabel();
+    currentMessage = 0;
+    buildMessageList();
+
+    if (messageList.isEmpty()) {
+        QMessageBox::critical(this, tr("Error!"), tr("There are no messages selected!"));
+        return;
+    }
+
+    Settings::instance()->setActive(true);
+    overlayLabel->setFont(currentFont);
+    overlayLabel->setStyleSheet(QStringLiteral("QLabel { color : ") + Settings::instance()->messageColor() +
+                                QStringLiteral("; }"));
+
+    showTimer->setInterval(getDisplayTime());
+    const int duration = getDurationTime();
+    opacityEffect->setOpacity(duration >= kFaintBelowMs ? 1.0 : kFaintOpacity);
+    hideTimer->setInterval(duration >= kFaintBelowMs ? duration : kShortestHideMs);
+
+    showTimeout();
+    ui->start_button->setText(tr("Stop"));
+}
+
+void MainWindow::stopActivity()
+{
+    replaceOverlayLabel();
+    Settings::instance()->setActive(false);
+    if (hideTimer->isActive())
+        hideTimeout();
+    showTimer->stop();
+    ui->start_button->setText(tr("Start"));
+}
+
+void MainWindow::buildMessageList()
+{
+    messageList = FlashSession::build(messageList, categories, imageViewer->selectedList(), FlashSession::loadPicture,
+                                      Random::next);
+}
+
+void MainWindow::showTimeout()
+{
+    if (messageList.isEmpty())
+        return;
+
+    const MessageItem *entry = messageList.at(currentMessage);
+    if (entry->type() == MessageItem::PictureType)
+        overlayLabel->setPixmap(entry->pixmap());
+    else
+        overlayLabel->setText(entry->text());
+    overlayLabel->adjustSize();
+    overlay->adjustSize();
+
+    currentMessage = FlashSession::nextIndex(currentMessage, messageList.size());
+
+    if (ui->location_center_radio->isChecked())
+        alignCenterWidget(overlay);
+    else if (ui->location_bottom_radio->isChecked())
+        alignBottomWidget(overlay);
+    else if (ui->location_top_radio->isChecked())
+        alignTopWidget(overlay);
+    else
+        alignRandomWidget(overlay);
+
+    showTimer->stop();
+    overlay->show();
+    hideTimer->start();
+}
+
+void MainWindow::hideTimeout()
+{
+    overlay->hide();
+    hideTimer->stop();
+    showTimer->start();
+}
+
 int MainWindow::getDisplayTime()
 {
-    return 4000;
+    const QList<QRadioButton *> buttons = {ui->display_1_sec_radio, ui->display_2_sec_radio, ui->display_3_sec_radio,
+                                           ui->display_4_sec_radio, ui->display_5_sec_radio, ui->display_6_sec_radio,
+                                           ui->display_7_sec_radio};
+    for (int i = 0; i < buttons.size(); ++i) {
+        if (buttons.at(i)->isChecked())
+            return (i + 1) * 1000;
+    }
+    return 8000;
 }
+
 int MainWindow::getDurationTime()
 {
-    return 30;
+    const QList<QPair<QRadioButton *, int>> buttons = {
+        {ui->duration_10_msec_radio, 10}, {ui->duration_20_msec_radio, 20}, {ui->duration_30_msec_radio, 30},
+        {ui->duration_50_msec_radio, 50}, {ui->duration_80_msec_radio, 80}, {ui->duration_1000_msec_radio, 1000}};
+    for (const auto &button : buttons) {
+        if (button.first->isChecked())
+            return button.second;
+    }
+    return 0;
 }
-void MainWindow::alignCenterWidget(QWidget *) {}
-void MainWindow::alignTopWidget(QWidget *) {}
-void MainWindow::alignBottomWidget(QWidget *) {}
-void MainWindow::alignRandomWidget(QWidget *) {}
-int MainWindow::randInt(int p_Low, int)
+
+void MainWindow::alignCenterWidget(QWidget *widget)
 {
-    return p_Low;
+    const QSize screen = primaryScreenSize();
+    widget->move(Placement::center(screen.width(), screen.height(), widget->width(), widget->height()));
+}
+
+void MainWindow::alignTopWidget(QWidget *widget)
+{
+    const QSize screen = primaryScreenSize();
+    widget->move(Placement::top(screen.width(), screen.height(), widget->width(), widget->height()));
+}
+
+void MainWindow::alignBottomWidget(QWidget *widget)
+{
+    const QSize screen = primaryScreenSize();
+    widget->move(Placement::bottom(screen.width(), screen.height(), widget->width(), widget->height()));
+}
+
+void MainWindow::alignRandomWidget(QWidget *widget)
+{
+    const QSize screen = primaryScreenSize();
+    // y is drawn before x.
+    const int r1 = Random::next();
+    const int r2 = Random::next();
+    widget->move(Placement::random(screen.width(), screen.height(), widget->width(), widget->height(), r1, r2));
+}
+
+int MainWindow::randInt(int p_Low, int p_High)
+{
+    const int range = p_High + 1 - p_Low;
+    return range > 0 ? Random::next() % range + p_Low : p_Low;
 }
