@@ -25,3 +25,12 @@ void MessageItem::setPixmap(const QPixmap &pixmap)
     m_pixmap = pixmap;
     m_type = PictureType;
 }
+
+void MessageItem::deleteTree(MessageItem *root)
+{
+    if (!root)
+        return;
+    for (MessageItem *child : qAsConst(root->m_children))
+        deleteTree(child);
+    delete root;
+}

@@ -42,6 +42,9 @@ public:
     int type() const { return m_type; }
     void setType(int type) { m_type = type; }
 
+    // Nodes own no QObject children, so a subtree is released explicitly.
+    static void deleteTree(MessageItem *root);
+
 private:
     void setAllDescendants(int state);
 

@@ -1,17 +1,118 @@
 #include "mainwindow.h"
+#include "ui_mainwindow.h"
 
+#include "app/filemanager.h"
+#include "library/libraryfile.h"
 #include "library/messageitem.h"
+#include "library/outlineparser.h"
+#include "thumbnails/qimageviewer.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalBlocker>
+
+namespace {
+const char kDefaultLibrary[] = "://messages_def.dat";
+}
 
 bool MainWindow::loadGroups()
 {
-    return false;
+    const QString path = FileManager::instance()->messagesPath();
+    // The default library is used only while the user has no file at all, even a broken one.
+    const bool userFile = QFileInfo::exists(path);
+    LibraryFile library;
+    library.read(LibraryFile::readFileBytes(userFile ? path : QString::fromLatin1(kDefaultLibrary)));
+
+    for (const QString &name : library.checkedImages())
+        imageViewer->setItemSelected(name);
+
+    if (library.status() != LibraryFile::Ok) {
+        if (userFile) {
+            qDebug() << "Library file" << path << "is unreadable:" << library.statusText();
+            preserveUnreadableLibrary(path);
+        }
+        // Categories read before an XML error are dropped with `library`; the copy keeps them.
+        return false;
+    }
+    categories.append(library.takeCategories());
+    return true;
 }
 
-void MainWindow::writeGroups() {}
+bool MainWindow::preserveUnreadableLibrary(const QString &path)
+{
+    const QString backup = LibraryFile::backupUnreadable(path);
+    keepUnreadableLibrary = backup.isEmpty();
+    if (keepUnreadableLibrary)
+        qDebug() << "Could not copy the unreadable library file" << path << "aside; it will not be replaced";
+    else
+        qDebug() << "Kept a copy of the unreadable library file" << path << "as" << backup;
+    return !keepUnreadableLibrary;
+}
+
+void MainWindow::writeGroups()
+{
+    QList<LibraryFile::Image> images;
+    for (int i = 0; i < imageViewer->count(); ++i) {
+        if (const QImageViewerItem *tile = imageViewer->at(i))
+            images.append({tile->getFileName(), tile->isChecked()});
+    }
+    const QByteArray bytes = LibraryFile::write(categories, images);
+
+    const QString path = FileManager::instance()->messagesPath();
+    if (keepUnreadableLibrary && QFileInfo::exists(path) && !preserveUnreadableLibrary(path))
+        return;
+    if (!LibraryFile::saveAtomically(path, bytes))
+        qDebug() << "Could not write the library file" << path;
+}
 
 void MainWindow::parseMessagesFromText(QString p_FileName)
 {
-    Q_UNUSED(p_FileName)
+    QFile file(p_FileName);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray content = file.readAll();
+    file.close();
+
+    MessageItem *custom = categories.isEmpty() ? nullptr : categories.takeLast();
+    if (!custom) {
+        custom = new MessageItem;
+        custom->setText(tr("Custom messages"));
+    }
+    // No session runs during start-up, so nothing refers to the replaced nodes any more.
+    for (MessageItem *category : qAsConst(categories))
+        MessageItem::deleteTree(category);
+    categories.clear();
+
+    categories.append(OutlineParser::createItems(OutlineParser::parse(content)));
+    categories.append(custom);
+
+    fillCategoryList();
+    QListWidget *list = ui->category_list;
+    if (list->count() > 0) {
+        const QSignalBlocker blocker(list);
+        list->item(list->count() - 1)->setText(tr("Custom messages"));
+    }
 }
 
-void MainWindow::buildPlaceholderLibrary() {}
+void MainWindow::buildPlaceholderLibrary()
+{
+    for (int c = 1; c <= 10; ++c) {
+        auto *category = new MessageItem;
+        category->setText(tr("Cat %1").arg(c));
+        for (int s = 1; s <= 10; ++s) {
+            auto *subcategory = new MessageItem;
+            subcategory->setText(tr("Subcat %1 from cat %2").arg(s).arg(c));
+            for (int m = 1; m <= 10; ++m) {
+                auto *message = new MessageItem;
+                message->setText(tr("Msg %1 in subcat %2 from cat %3").arg(m).arg(s).arg(c));
+                subcategory->addChild(message);
+            }
+            category->addChild(subcategory);
+        }
+        categories.append(category);
+    }
+    auto *custom = new MessageItem;
+    custom->setText(tr("Custom messages"));
+    categories.append(custom);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class MessageItem;
+
+// The library file: a 4-byte big-endian length followed by a zlib stream of the library's XML.
+// Converts bytes to a category tree plus the checked picture names, and back. Reading trusts
+// nothing in the bytes: every allocation is bounded by the data actually present.
+class LibraryFile
+{
+public:
+    enum Status
+    {
+        Ok,
+        NoData,     // empty, or the bytes do not decompress to any text
+        XmlError,   // the reader stopped on malformed XML
+        NoCategory, // well-formed, but without a single CATEGORY
+    };
+
+    // A picture tile's file path and whether it is checked.
+    using Image = QPair<QString, bool>;
+
+    // Larger declared lengths are treated as corrupt data rather than allocated.
+    static constexpr int MaxTextSize = 64 * 1024 * 1024;
+    // No real library file comes near this; longer files are read only this far.
+    static constexpr qint64 MaxFileSize = 128 * 1024 * 1024;
+
+    LibraryFile() = default;
+    ~LibraryFile();
+    LibraryFile(const LibraryFile &) = delete;
+    LibraryFile &operator=(const LibraryFile &) = delete;
+
+    // Replaces whatever an earlier read left.
+    Status read(const QByteArray &bytes);
+    Status status() const { return m_status; }
+    QString statusText() const;
+    QString errorString() const { return m_errorString; }
+
+    // The categories read, also those read before an XML error; owned here until taken.
+    const QList<MessageItem *> &categories() const { return m_categories; }
+    QList<MessageItem *> takeCategories();
+    // NAMEs of the IMAGE elements with a non-zero SELECTED, in file order.
+    QStringList checkedImages() const { return m_checkedImages; }
+
+    static QByteArray write(const QList<MessageItem *> &categories, const QList<Image> &images);
+    static QString toXml(const QList<MessageItem *> &categories, const QList<Image> &images);
+
+    // The text of the file's zlib stream, or an empty array when there is none that decompresses.
+    static QByteArray uncompress(const QByteArray &bytes);
+    // All bytes of a file up to MaxFileSize; empty when it cannot be opened.
+    static QByteArray readFileBytes(const QString &path);
+    // Replaces the file in one step: a failed or interrupted write leaves the old file whole.
+    static bool saveAtomically(const QString &path, const QByteArray &bytes);
+    // Copies the file to a free name "<path>.unreadable-YYYYMMDD-HHMMSS[-N]"; returns that name,
+    // or an empty string when no copy could be made.
+    static QString backupUnreadable(const QString &path);
+
+private:
+    void clear();
+    void parse(const QString &text);
+
+    Status m_status = NoData;
+    QString m_errorString;
+    QList<MessageItem *> m_categories;
+    QStringList m_checkedImages;
+};
