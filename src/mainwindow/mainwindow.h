@@ -11,6 +11,7 @@
 class MessageItem;
 class QAction;
 class QCloseEvent;
+class QColor;
 class QDialog;
 class QGraphicsOpacityEffect;
 class QImageViewer;
@@ -180,10 +181,20 @@ private:
     PictureChooser pictureChooser;
 
     // Concern-private state; each block belongs to the file named.
+    // mainwindow_settings.cpp: test seams for the modal font and colour dialogs (empty = the real ones).
+    std::function<QFont(bool *ok, const QFont &initial, QWidget *parent)> fontChooser;
+    std::function<QColor(const QColor &initial, QWidget *parent)> colorChooser;
     // mainwindow_browser.cpp
     bool fillingSubcategories = false;
     bool subcategoryRefillPending = false;
     // mainwindow_library.cpp / mainwindow_editing.cpp: nodes taken out of the tree stay alive
     // while a running session may still show them.
     QList<MessageItem *> retiredItems;
+    // mainwindow_library.cpp: an unreadable library file that could not be copied aside is
+    // never replaced.
+    bool keepUnreadableLibrary = false;
+    bool preserveUnreadableLibrary(const QString &path);
+    // mainwindow_editing.cpp: runs the modal name dialog (exec() when empty); tests drive it instead.
+    std::function<void(QDialog *)> nameDialogRunner;
+    void runNameDialog(int p_Type, const QString &p_Text, void (MainWindow::*p_Result)(QString));
 };

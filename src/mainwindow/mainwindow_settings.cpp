@@ -1,22 +1,227 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-void MainWindow::displaySelected(int) {}
-void MainWindow::durationSelected(int) {}
-void MainWindow::locationSelected(int) {}
-void MainWindow::languageSelected(int) {}
-void MainWindow::startupChanged() {}
-void MainWindow::selectFont() {}
-void MainWindow::restoreSettings() {}
-void MainWindow::loadSettings() {}
-void MainWindow::writeSettings() {}
-void MainWindow::on_colorButton_clicked() {}
+#include "preferences/settings.h"
+#include "thumbnails/qimageviewer.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QColorDialog>
+#include <QDebug>
+#include <QFontDialog>
+#include <QFontMetrics>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QTranslator>
+
+namespace {
+
+const QString kDisplayKey = QStringLiteral("Glimra/display");
+const QString kDurationKey = QStringLiteral("Glimra/duration");
+const QString kLocationKey = QStringLiteral("Glimra/location");
+const QString kLanguageKey = QStringLiteral("Glimra/language");
+const QString kMinimizeKey = QStringLiteral("Glimra/minimize");
+const QString kHiddenKey = QStringLiteral("hidden");
+
+const int kDefaultDisplayId = -5;  // 4 sec
+const int kDefaultDurationId = -4; // 30 ms
+const int kDefaultLocationId = -2; // centre
+const int kRussianIndex = 1;
+
+void checkButton(QButtonGroup *group, int id)
+{
+    // A foreign id leaves the form's default checked.
+    if (QAbstractButton *button = group->button(id))
+        button->setChecked(true);
+}
+
+QString checkedName(const QButtonGroup *group)
+{
+    const QAbstractButton *button = group->checkedButton();
+    return button ? button->objectName() : QString();
+}
+
+} // namespace
+
+void MainWindow::displaySelected(int p_Num)
+{
+    displayId = p_Num;
+    QSettings().setValue(kDisplayKey, p_Num);
+    // setInterval restarts a running timer, so the current wait starts over with the new length.
+    if (showTimer)
+        showTimer->setInterval(getDisplayTime());
+}
+
+void MainWindow::durationSelected(int p_Num)
+{
+    durationId = p_Num;
+    QSettings().setValue(kDurationKey, p_Num);
+    const int duration = getDurationTime();
+    if (opacityEffect)
+        opacityEffect->setOpacity(duration < 20 ? 0.15 : 1.0);
+    if (hideTimer)
+        hideTimer->setInterval(duration);
+}
+
+void MainWindow::locationSelected(int p_Num)
+{
+    // The scheduler reads the location buttons at every showing.
+    locationId = p_Num;
+    QSettings().setValue(kLocationKey, p_Num);
+}
+
+void MainWindow::languageSelected(int p_Num)
+{
+    // Retranslating and refilling the box emit currentIndexChanged, which leads back here.
+    if (languageChanging)
+        return;
+    languageChanging = true;
+
+    languageIndex = p_Num;
+    QSettings().setValue(kLanguageKey, p_Num);
+    const QString code = p_Num == kRussianIndex ? QStringLiteral("ru") : QStringLiteral("en");
+
+    QCoreApplication::removeTranslator(translator);
+    translator->deleteLater();
+    translator = new QTranslator(this);
+    translator->load(QStringLiteral("://glimra_") + code);
+    QCoreApplication::installTranslator(translator);
+
+    ui->retranslateUi(this);
+    ui->language_box->clear();
+    ui->language_box->addItem(tr("English"));
+    ui->language_box->addItem(tr("Russian"));
+    if (imageViewer)
+        imageViewer->retranslate();
+
+    if (const int rows = ui->category_list->count()) {
+        // Only the displayed name changes; the check cascades must not see an edit.
+        const QSignalBlocker blocker(ui->category_list);
+        ui->category_list->item(rows - 1)->setText(tr("Custom messages"));
+    }
+
+    ui->language_box->setCurrentIndex(languageIndex);
+    setWindowTitle(QCoreApplication::applicationName());
+    languageChanging = false;
+}
+
+void MainWindow::startupChanged()
+{
+    Settings::instance()->setIsAutostartOn(ui->run_on_startup_box->isChecked());
+}
+
+void MainWindow::selectFont()
+{
+    bool ok = false;
+    const QFont font = fontChooser ? fontChooser(&ok, currentFont, this) : QFontDialog::getFont(&ok, currentFont, this);
+    if (ok)
+        applyFont(font);
+}
+
+void MainWindow::on_colorButton_clicked()
+{
+    const QColor initial(Settings::instance()->messageColor());
+    const QColor color = colorChooser ? colorChooser(initial, this) : QColorDialog::getColor(initial, this);
+    if (!color.isValid())
+        return;
+    qDebug() << "MainWindow choosedColor is " << color.name();
+    Settings::instance()->setMessageColor(color.name());
+    updateColorLabel();
+    if (overlayLabel)
+        overlayLabel->setStyleSheet(QStringLiteral("QLabel { color : ") + Settings::instance()->messageColor() +
+                                    QStringLiteral("; }"));
+}
+
+void MainWindow::restoreSettings()
+{
+    ui->display_4_sec_radio->setChecked(true);
+    displaySelected(kDefaultDisplayId);
+    ui->duration_30_msec_radio->setChecked(true);
+    durationSelected(kDefaultDurationId);
+    ui->location_center_radio->setChecked(true);
+    locationSelected(kDefaultLocationId);
+
+    QFont font;
+    font.fromString(Settings::defaultFont());
+    applyFont(font);
+
+    Settings::instance()->setMessageColor(QStringLiteral("black"));
+    updateColorLabel();
+}
+
+void MainWindow::loadSettings()
+{
+    const QSettings store;
+    displayId = store.value(kDisplayKey, kDefaultDisplayId).toInt();
+    checkButton(ui->display_group, displayId);
+    durationId = store.value(kDurationKey, kDefaultDurationId).toInt();
+    checkButton(ui->duration_group, durationId);
+    locationId = store.value(kLocationKey, kDefaultLocationId).toInt();
+    checkButton(ui->location_group, locationId);
+    languageIndex = store.value(kLanguageKey, 0).toInt();
+    ui->minimize_box->setChecked(store.value(kMinimizeKey, false).toBool());
+
+    // Start-up installs the translation itself; here the box only shows the stored choice.
+    languageChanging = true;
+    ui->language_box->setCurrentIndex(languageIndex);
+    languageChanging = false;
+
+    applyFont(Settings::instance()->messageFont());
+    if (Settings::instance()->isAutostartOn())
+        ui->run_on_startup_box->setChecked(true);
+}
+
+void MainWindow::writeSettings()
+{
+    QSettings store;
+    store.setValue(kMinimizeKey, ui->minimize_box->isChecked());
+    // Despite its name, the key holds whether the window was shown.
+    store.setValue(kHiddenKey, isVisible());
+
+    Settings *settings = Settings::instance();
+    settings->setSelectedDuration(checkedName(ui->duration_group));
+    settings->setSelectedDisplay(checkedName(ui->display_group));
+    settings->setSelectedLocation(checkedName(ui->location_group));
+}
+
 void MainWindow::applyFont(const QFont &font)
 {
     currentFont = font;
+    // Only the preview shrinks to fit; the flashed text keeps the chosen size.
+    ui->fontLabel->setFont(fitFontToLabel(currentFont));
+    Settings::instance()->setMessageFont(currentFont);
+    if (overlayLabel)
+        overlayLabel->setFont(currentFont);
 }
+
 QFont MainWindow::fitFontToLabel(const QFont &font) const
 {
-    return font;
+    const int chosen = font.pointSize();
+    const QString sample = QStringLiteral("Example");
+    const int width = ui->fontLabel->width();
+    const int height = ui->fontLabel->height();
+
+    QFont fitted = font;
+    int fitting = 999; // nothing up to 199 points overflows
+    for (int size = 1; size < 200; ++size) {
+        fitted.setPointSize(size);
+        const QFontMetrics metrics(fitted);
+        if (metrics.horizontalAdvance(sample) > width || metrics.height() > height) {
+            fitting = size - 1;
+            break;
+        }
+    }
+    // A pixel-sized font has no point size to cap the preview at.
+    const int size = chosen > 0 && fitting >= chosen ? chosen : fitting;
+    fitted.setPointSize(qMax(1, size));
+    return fitted;
 }
-void MainWindow::updateColorLabel() {}
+
+void MainWindow::updateColorLabel()
+{
+    ui->colorLabel->setStyleSheet(QStringLiteral("QLabel { background-color : ") +
+                                  Settings::instance()->messageColor() + QStringLiteral("; }"));
+}

@@ -2,25 +2,41 @@
 
 #include "preferences/autostart.h"
 
+#include <QCoreApplication>
 #include <QSettings>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<Settings> theInstance;
+
+// Runs as the application object goes away, after aboutToQuit; deleting the handle writes
+// whatever is still pending.
+void destroyInstance()
+{
+    theInstance.reset();
+}
+
+} // namespace
 
 Settings *Settings::instance()
 {
-    static Settings *settings = new Settings;
-    return settings;
+    if (!theInstance) {
+        theInstance.reset(new Settings);
+        qAddPostRoutine(destroyInstance);
+    }
+    return theInstance.get();
 }
 
-Settings::Settings() : m_store(new QSettings)
+Settings::Settings() : m_store(new QSettings(this))
 {
     // Re-register so that the entry always names the executable that runs now.
     if (isAutostartOn())
         setIsAutostartOn(true);
 }
 
-Settings::~Settings()
-{
-    delete m_store;
-}
+Settings::~Settings() = default;
 
 QString Settings::selectedDuration() const
 {
