@@ -3,6 +3,22 @@
 
 #include "library/messageitem.h"
 
+// Rows carry no node pointers: row i of a list is node i of the list it was filled from.
+// Check changes cascade synchronously through the lists' itemChanged signals and may rebuild a
+// list while one of its items is still being handled, so a handler reads what it needs from its
+// item first and never touches the item again afterwards.
+
+namespace {
+
+void setRowState(QListWidgetItem *row, int state)
+{
+    // Storing an equal state raises no itemChanged; that is what ends the cascades.
+    if (row)
+        row->setData(Qt::CheckStateRole, state);
+}
+
+} // namespace
+
 QListWidgetItem *MainWindow::createListItem(MessageItem *item) const
 {
     auto *row = new QListWidgetItem(item->text());
@@ -15,32 +31,200 @@ QListWidgetItem *MainWindow::createUncheckedItem(const QString &text) const
 {
     auto *row = new QListWidgetItem(text);
     row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-    row->setData(Qt::CheckStateRole, Qt::Unchecked);
+    row->setData(Qt::CheckStateRole, static_cast<int>(Qt::Unchecked));
     return row;
 }
 
 void MainWindow::fillList(QListWidget *list, const QList<MessageItem *> &items)
 {
-    Q_UNUSED(list)
-    Q_UNUSED(items)
+    // A copy: the cascades raised by the insertions must not pull the list from under the loop.
+    const QList<MessageItem *> nodes = items;
+    list->clear();
+    for (MessageItem *node : nodes)
+        list->addItem(createListItem(node));
+    if (list->count() > 0)
+        list->setCurrentRow(0);
 }
 
-void MainWindow::fillCategoryList() {}
+void MainWindow::fillCategoryList()
+{
+    fillList(ui->category_list, categories);
+    if (ui->category_list->count() > 0)
+        ui->category_list->setFocus(Qt::OtherFocusReason);
+}
+
 int MainWindow::aggregateState(const QList<MessageItem *> &items)
 {
-    Q_UNUSED(items)
-    return 0;
+    bool anyChecked = false;
+    bool anyUnchecked = false;
+    for (const MessageItem *item : items) {
+        switch (item->checkState()) {
+        case Qt::Checked:
+            anyChecked = true;
+            break;
+        case Qt::Unchecked:
+            anyUnchecked = true;
+            break;
+        default:
+            return Qt::PartiallyChecked;
+        }
+    }
+    if (anyChecked && anyUnchecked)
+        return Qt::PartiallyChecked;
+    return anyChecked ? Qt::Checked : Qt::Unchecked;
 }
-void MainWindow::fillSubcatigories() {}
-void MainWindow::fillMessages(int) {}
-void MainWindow::categoryClicked(int) {}
-void MainWindow::subcategoryClicked(int) {}
-void MainWindow::categoryChecked(int, Qt::CheckState) {}
-void MainWindow::subcategoryChecked(int, Qt::CheckState) {}
-void MainWindow::messageChecked(int, Qt::CheckState) {}
-void MainWindow::onSubcategoryListModified() {}
-void MainWindow::on_category_list_currentRowChanged(int) {}
-void MainWindow::on_subcategory_list_currentRowChanged(int) {}
-void MainWindow::on_category_list_itemChanged(QListWidgetItem *) {}
-void MainWindow::on_subcategory_list_itemChanged(QListWidgetItem *) {}
-void MainWindow::on_messages_list_itemChanged(QListWidgetItem *) {}
+
+void MainWindow::fillSubcatigories()
+{
+    // Each inserted row may change the category's state, whose handling asks for this very list
+    // again. Such a request is remembered and served once the running fill is complete.
+    if (fillingSubcategories) {
+        subcategoryRefillPending = true;
+        return;
+    }
+    fillingSubcategories = true;
+    do {
+        subcategoryRefillPending = false;
+        const MessageItem *category = categories.value(currentCategory, nullptr);
+        fillList(ui->subcategory_list, category ? category->children() : QList<MessageItem *>());
+    } while (subcategoryRefillPending);
+    fillingSubcategories = false;
+
+    const bool hasSubcategories = ui->subcategory_list->count() > 0;
+    if (!hasSubcategories)
+        ui->messages_list->clear();
+    const bool hasMessages = hasSubcategories && ui->messages_list->count() > 0;
+    ui->message_edit->setEnabled(hasMessages);
+    ui->message_delete->setEnabled(hasMessages);
+    ui->subcat_edit->setEnabled(hasSubcategories);
+    ui->subcat_delete->setEnabled(hasSubcategories);
+    ui->message_add->setEnabled(hasSubcategories);
+}
+
+void MainWindow::fillMessages(int p_Subcategory)
+{
+    const MessageItem *category = categories.value(currentCategory, nullptr);
+    const MessageItem *subcategory = category ? category->children().value(p_Subcategory, nullptr) : nullptr;
+    fillList(ui->messages_list, subcategory ? subcategory->children() : QList<MessageItem *>());
+
+    const bool hasMessages = ui->messages_list->count() > 0;
+    ui->message_edit->setEnabled(hasMessages);
+    ui->message_delete->setEnabled(hasMessages);
+}
+
+void MainWindow::categoryClicked(int p_Category)
+{
+    currentCategory = p_Category;
+    fillSubcatigories();
+
+    // Only the custom category, the last one, can be edited.
+    const bool custom = p_Category == categories.size() - 1;
+    ui->subcat_control->setEnabled(custom);
+    ui->message_control->setEnabled(custom);
+
+    const bool hasMessages = ui->messages_list->count() > 0;
+    ui->message_edit->setEnabled(hasMessages);
+    ui->message_delete->setEnabled(hasMessages);
+}
+
+void MainWindow::subcategoryClicked(int p_Category)
+{
+    currentSubcategory = p_Category;
+    fillMessages(p_Category);
+}
+
+void MainWindow::categoryChecked(int p_Category, Qt::CheckState checkState)
+{
+    MessageItem *category = categories.value(p_Category, nullptr);
+    if (!category)
+        return;
+    if (checkState == Qt::Checked)
+        category->checkAll();
+    else if (checkState == Qt::Unchecked)
+        category->uncheckAll();
+    category->setCheckState(checkState);
+
+    if (p_Category == currentCategory)
+        categoryClicked(p_Category);
+}
+
+void MainWindow::subcategoryChecked(int subcategory, Qt::CheckState checkState)
+{
+    MessageItem *category = categories.value(currentCategory, nullptr);
+    MessageItem *node = category ? category->children().value(subcategory, nullptr) : nullptr;
+    if (!node)
+        return;
+    node->setCheckState(checkState);
+    if (checkState == Qt::Checked)
+        node->checkAll();
+    else if (checkState == Qt::Unchecked)
+        node->uncheckAll();
+
+    const int categoryState = aggregateState(category->children());
+    category->setCheckState(categoryState);
+    setRowState(ui->category_list->item(currentCategory), categoryState);
+
+    if (currentSubcategory == subcategory)
+        fillMessages(subcategory);
+}
+
+void MainWindow::messageChecked(int p_Message, Qt::CheckState checkState)
+{
+    const MessageItem *category = categories.value(currentCategory, nullptr);
+    MessageItem *subcategory = category ? category->children().value(currentSubcategory, nullptr) : nullptr;
+    MessageItem *message = subcategory ? subcategory->children().value(p_Message, nullptr) : nullptr;
+    if (!message)
+        return;
+    message->setCheckState(checkState);
+    // The subcategory node follows in subcategoryChecked, raised by its row.
+    setRowState(ui->subcategory_list->currentItem(), aggregateState(subcategory->children()));
+}
+
+void MainWindow::onSubcategoryListModified()
+{
+    MessageItem *category = categories.value(currentCategory, nullptr);
+    if (!category)
+        return;
+    const int state = aggregateState(category->children());
+    category->setCheckState(state);
+    setRowState(ui->category_list->item(currentCategory), state);
+}
+
+void MainWindow::on_category_list_currentRowChanged(int currentRow)
+{
+    if (currentRow < 0 || currentRow >= ui->category_list->count())
+        return;
+    categoryClicked(currentRow);
+}
+
+void MainWindow::on_subcategory_list_currentRowChanged(int currentRow)
+{
+    if (currentRow < 0 || currentRow >= ui->subcategory_list->count())
+        return;
+    currentSubcategory = currentRow;
+    fillMessages(currentRow);
+}
+
+void MainWindow::on_category_list_itemChanged(QListWidgetItem *item)
+{
+    const int row = ui->category_list->row(item);
+    const auto state = static_cast<Qt::CheckState>(item->data(Qt::CheckStateRole).toInt());
+    if (row >= 0)
+        categoryChecked(row, state);
+}
+
+void MainWindow::on_subcategory_list_itemChanged(QListWidgetItem *item)
+{
+    const int row = ui->subcategory_list->row(item);
+    const auto state = static_cast<Qt::CheckState>(item->data(Qt::CheckStateRole).toInt());
+    if (row >= 0)
+        subcategoryChecked(row, state);
+}
+
+void MainWindow::on_messages_list_itemChanged(QListWidgetItem *item)
+{
+    const int row = ui->messages_list->row(item);
+    const auto state = static_cast<Qt::CheckState>(item->data(Qt::CheckStateRole).toInt());
+    if (row >= 0)
+        messageChecked(row, state);
+}
