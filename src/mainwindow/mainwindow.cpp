@@ -80,6 +80,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // The library tree and the session's pictures have no Qt parent.
+    for (MessageItem *entry : qAsConst(messageList)) {
+        if (entry->type() == MessageItem::PictureType)
+            delete entry;
+    }
+    for (MessageItem *category : qAsConst(categories))
+        MessageItem::deleteTree(category);
+    for (MessageItem *item : qAsConst(retiredItems))
+        MessageItem::deleteTree(item);
     delete ui;
 }
 
