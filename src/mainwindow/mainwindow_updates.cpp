@@ -1,5 +1,34 @@
 #include "mainwindow.h"
 
-void MainWindow::checkForUpdates(bool) {}
-void MainWindow::showUpdateDialog(UpdateDialog *) {}
-void MainWindow::noUpdates() {}
+#include "updater/updatedialog.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+void MainWindow::checkForUpdates(bool p_ByUser)
+{
+    auto *dialog = new UpdateDialog(this);
+    dialog->checkForUpdates();
+    connect(dialog, &UpdateDialog::updateFound, this, &MainWindow::showUpdateDialog);
+    // The automatic check at start stays silent when there is nothing new.
+    if (p_ByUser)
+        connect(dialog, &UpdateDialog::updateNotFound, this, &MainWindow::noUpdates);
+}
+
+void MainWindow::showUpdateDialog(UpdateDialog *p_Dialog)
+{
+    const QMessageBox::StandardButton answer =
+        QMessageBox::question(this, tr("Update"),
+                              tr("New version %1 of %2 is found!\r\nDo you want to download and install it?")
+                                  .arg(p_Dialog->availableVersion(), QCoreApplication::applicationName()),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        p_Dialog->show();
+    else
+        p_Dialog->close();
+}
+
+void MainWindow::noUpdates()
+{
+    QMessageBox::information(this, tr("Update"), tr("No updates available."), QMessageBox::Ok);
+}

@@ -1,0 +1,43 @@
+#include "downloadmanager.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+
+DownloadManager::DownloadManager(QObject *parent) : QObject(parent)
+{
+    connect(&m_manager, &QNetworkAccessManager::finished, this, &DownloadManager::fileDownloaded);
+}
+
+QNetworkReply *DownloadManager::startDownload(const QUrl &url)
+{
+    return m_manager.get(QNetworkRequest(url));
+}
+
+QString DownloadManager::fileNameFromUrl(const QUrl &url)
+{
+    const QString path = url.path(QUrl::FullyDecoded);
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return name.isEmpty() ? QStringLiteral("download") : name;
+}
+
+bool DownloadManager::saveToFile(const QString &fileName, QIODevice *data)
+{
+    // Written beside and renamed over the old file, so a crash never leaves half a file and a
+    // file that is being executed can still be replaced.
+    QSaveFile file(programFolder() + QLatin1Char('/') + fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        QMessageBox::critical(nullptr, tr("Error!"),
+                              tr("Could not open %1 for writing: %2").arg(fileName, file.errorString()));
+        return false;
+    }
+    file.write(data->readAll());
+    return file.commit();
+}
+
+QString DownloadManager::programFolder() const
+{
+    return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+}

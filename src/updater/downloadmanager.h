@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+class QIODevice;
+class QNetworkReply;
+
+// Fetches the manifest and the update files, and stores received files in the program's folder.
+class DownloadManager : public QObject
+{
+    Q_OBJECT
+
+signals:
+    // Every finished request, successful or not.
+    void fileDownloaded(QNetworkReply *p_Reply);
+
+public:
+    explicit DownloadManager(QObject *parent = nullptr);
+
+    // The reply belongs to the access manager.
+    QNetworkReply *startDownload(const QUrl &url);
+    // The last segment of the URL's decoded path; "download" when the path ends in "/".
+    static QString fileNameFromUrl(const QUrl &url);
+    // Replaces `fileName` in the program's folder with everything `data` holds.
+    bool saveToFile(const QString &fileName, QIODevice *data);
+
+    // The folder files are written to and versions read from; the program's own by default.
+    QString programFolder() const;
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+
+private:
+    QNetworkAccessManager m_manager;
+    QString m_programFolder;
+};
