@@ -326,7 +326,7 @@ Do you want to download and install it?</source>
     <name>UpdateDialog</name>
     <message>
         <source>Update</source>
-        <translation>Обновить</translation>
+        <translation>Обновление</translation>
     </message>
     <message>
         <source>%1 update</source>
@@ -355,6 +355,11 @@ Do you want to download and install it?</source>
     <message>
         <source>%1 failed verification and was not installed.</source>
         <translation>Файл %1 не прошёл проверку и не был установлен.</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <comment>button</comment>
+        <translation>Обновить</translation>
     </message>
 </context>
 </TS>

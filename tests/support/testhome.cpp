@@ -14,6 +14,9 @@ TestHome::TestHome()
     QFile::setPermissions(m_dir.path() + QStringLiteral("/.runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", home + "/.runtime");
+    // The main window's automatic update check must not leave the machine.
+    if (qEnvironmentVariableIsEmpty("GLIMRA_UPDATE_URL"))
+        qputenv("GLIMRA_UPDATE_URL", "http://127.0.0.1:9/updates/");
 }
 
 QString TestHome::dataFolder() const
