@@ -74,24 +74,3 @@ int UpdateSite::requestCount(const QString &relative) const
 {
     return server.requestCount(UpdateFixture::sitePath(relative));
 }
-
-MessageBoxWatcher::MessageBoxWatcher(QMessageBox::StandardButton answer) : m_answer(answer)
-{
-    // Message boxes run their own event loop; a timer is what reaches into it.
-    connect(&m_timer, &QTimer::timeout, this, &MessageBoxWatcher::poll);
-    m_timer.start(10);
-}
-
-void MessageBoxWatcher::poll()
-{
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || box->property("glimraAnswered").toBool())
-        return;
-    box->setProperty("glimraAnswered", true);
-    seen.append({box->windowTitle(), box->text(), box->icon()});
-    QAbstractButton *button = box->button(m_answer);
-    if (button)
-        button->click();
-    else
-        box->reject();
-}

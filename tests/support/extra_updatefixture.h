@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extra_httpserver.h"
+#include "windowtesting.h"
 
 #include <QByteArray>
 #include <QList>
@@ -39,31 +40,6 @@ public:
 
 private:
     bool m_listening = false;
-};
-
-// Answers every message box that becomes the active modal window, and records what it said.
-class MessageBoxWatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    struct Seen
-    {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon;
-    };
-
-    explicit MessageBoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
-    void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
-
-    QList<Seen> seen;
-
-private:
-    void poll();
-
-    QMessageBox::StandardButton m_answer;
-    QTimer m_timer;
 };
 
 // Records the start-and-exit step of an update instead of ending the test process.
