@@ -1,159 +1,119 @@
+#include "app/filemanager.h"
 #include "app/migration.h"
 #include "testhome.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
-// Legacy data beside the executable moves into the per-user folder without ever losing a file.
+using Files = QMap<QString, QString>; // relative path -> content
+
+// Legacy data beside the executable moves into the per-user folder without ever losing a file,
+// and running the migration again changes nothing.
 class TestMigration : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void libraryMovesWhenUserHasNone();
-    void userLibraryWinsAndLegacyIsKept();
-    void identicalLibraryIsJustDropped();
-    void failedLibraryCopyLeavesLegacyInPlace();
-    void picturesMergeKeepingUserOnlyFiles();
-    void nameClashKeepsBothFiles();
-    void repeatingIsHarmless();
-    void failedPictureCopyLeavesLegacyFolder();
+    void migratesWithoutLoss_data();
+    void migratesWithoutLoss();
+    void cpDirCopiesVisibleTreeOnly();
+    void removeDirStopsAtHiddenEntries();
 
 private:
-    QString legacy(const QString &name) const { return m_exe.filePath(name); }
-    QString user(const QString &name) const { return m_data.filePath(name); }
-    LegacyMigration migration() const
-    {
-        return LegacyMigration(legacy(QStringLiteral("messages.dat")), legacy(QStringLiteral("images")),
-                               user(QStringLiteral("messages.dat")), user(QStringLiteral("images")));
-    }
-    static void write(const QString &path, const QByteArray &bytes);
-    static QByteArray read(const QString &path);
-
-    QTemporaryDir m_exe;
-    QTemporaryDir m_data;
+    static void write(const QString &root, const Files &files);
+    static Files read(const QString &root);
 };
 
-void TestMigration::write(const QString &path, const QByteArray &bytes)
+void TestMigration::write(const QString &root, const Files &files)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString path = root + QLatin1Char('/') + it.key();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(it.value().toUtf8());
+    }
 }
 
-QByteArray TestMigration::read(const QString &path)
+Files TestMigration::read(const QString &root)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    Files files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(QDir(root).relativeFilePath(file.fileName()), QString::fromUtf8(file.readAll()));
+    }
+    return files;
 }
 
-void TestMigration::init()
+void TestMigration::migratesWithoutLoss_data()
 {
-    QDir(m_exe.path()).removeRecursively();
-    QDir(m_data.path()).removeRecursively();
-    QDir().mkpath(m_exe.path());
-    QDir().mkpath(m_data.path());
+    QTest::addColumn<Files>("legacy");
+    QTest::addColumn<Files>("user");
+    QTest::addColumn<Files>("legacyAfter");
+    QTest::addColumn<Files>("userAfter");
+    const QString m = QStringLiteral("messages.dat");
+    QTest::newRow("library moves") << Files{{m, "L"}} << Files{} << Files{} << Files{{m, "L"}};
+    QTest::newRow("user library wins, legacy kept aside")
+        << Files{{m, "L"}} << Files{{m, "U"}} << Files{} << Files{{m, "U"}, {m + ".legacy", "L"}};
+    QTest::newRow("identical library dropped") << Files{{m, "S"}} << Files{{m, "S"}} << Files{} << Files{{m, "S"}};
+    QTest::newRow("pictures merge with subfolders")
+        << Files{{"images/a.jpg", "a"}, {"images/trip/deep/b.png", "b"}} << Files{{"images/mine.png", "u"}} << Files{}
+        << Files{{"images/a.jpg", "a"}, {"images/trip/deep/b.png", "b"}, {"images/mine.png", "u"}};
+    QTest::newRow("name clash keeps both")
+        << Files{{"images/beach_0.jpg", "L"}} << Files{{"images/beach_0.jpg", "U"}} << Files{}
+        << Files{{"images/beach_0.jpg", "U"}, {"images/beach_0-1.jpg", "L"}};
+    QTest::newRow("hidden file is not copied and keeps its folder")
+        << Files{{"images/.hidden", "h"}, {"images/x.jpg", "x"}} << Files{} << Files{{"images/.hidden", "h"}}
+        << Files{{"images/x.jpg", "x"}};
+    QTest::newRow("failed copy leaves the legacy tree")
+        << Files{{"images/a.jpg", "a"}, {"images/sub/b.jpg", "b"}} << Files{{"images/sub", "a file"}}
+        << Files{{"images/a.jpg", "a"}, {"images/sub/b.jpg", "b"}}
+        << Files{{"images/a.jpg", "a"}, {"images/sub", "a file"}};
 }
 
-void TestMigration::libraryMovesWhenUserHasNone()
+void TestMigration::migratesWithoutLoss()
 {
-    write(legacy(QStringLiteral("messages.dat")), "legacy library");
-    migration().run();
-    QCOMPARE(read(user(QStringLiteral("messages.dat"))), QByteArray("legacy library"));
-    QVERIFY(!QFile::exists(legacy(QStringLiteral("messages.dat"))));
+    QFETCH(Files, legacy);
+    QFETCH(Files, user);
+    QFETCH(Files, legacyAfter);
+    QFETCH(Files, userAfter);
+    QTemporaryDir exe;
+    QTemporaryDir data;
+    write(exe.path(), legacy);
+    write(data.path(), user);
+    LegacyMigration migration(exe.filePath(QStringLiteral("messages.dat")), exe.filePath(QStringLiteral("images")),
+                              data.filePath(QStringLiteral("messages.dat")), data.filePath(QStringLiteral("images")));
+    for (int run = 0; run < 3; ++run) {
+        migration.run();
+        QCOMPARE(read(exe.path()), legacyAfter);
+        QCOMPARE(read(data.path()), userAfter);
+    }
 }
 
-void TestMigration::userLibraryWinsAndLegacyIsKept()
+void TestMigration::cpDirCopiesVisibleTreeOnly()
 {
-    write(legacy(QStringLiteral("messages.dat")), "legacy library");
-    write(user(QStringLiteral("messages.dat")), "user library");
-    migration().run();
-    QCOMPARE(read(user(QStringLiteral("messages.dat"))), QByteArray("user library"));
-    QCOMPARE(read(user(QStringLiteral("messages.dat.legacy"))), QByteArray("legacy library"));
-    QVERIFY(!QFile::exists(legacy(QStringLiteral("messages.dat"))));
-
-    // A second legacy library later gets a name of its own.
-    write(legacy(QStringLiteral("messages.dat")), "another legacy library");
-    migration().run();
-    QCOMPARE(read(user(QStringLiteral("messages.dat-1.legacy"))), QByteArray("another legacy library"));
-    QCOMPARE(read(user(QStringLiteral("messages.dat.legacy"))), QByteArray("legacy library"));
+    QTemporaryDir dir;
+    write(dir.path(), {{"src/a.jpg", "a"}, {"src/sub/b.png", "b"}, {"src/.hidden", "h"}});
+    QVERIFY(cpDir(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("dst"))));
+    QCOMPARE(read(dir.filePath(QStringLiteral("dst"))), (Files{{"a.jpg", "a"}, {"sub/b.png", "b"}}));
+    // Existing targets stop a second copy; a destination without its parent is refused.
+    QVERIFY(!cpDir(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("dst"))));
+    QVERIFY(!cpDir(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("missing/dst"))));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
 }
 
-void TestMigration::identicalLibraryIsJustDropped()
+void TestMigration::removeDirStopsAtHiddenEntries()
 {
-    write(legacy(QStringLiteral("messages.dat")), "same");
-    write(user(QStringLiteral("messages.dat")), "same");
-    migration().run();
-    QVERIFY(!QFile::exists(legacy(QStringLiteral("messages.dat"))));
-    QCOMPARE(QDir(m_data.path()).entryList(QDir::Files), QStringList{QStringLiteral("messages.dat")});
-}
-
-void TestMigration::failedLibraryCopyLeavesLegacyInPlace()
-{
-    write(legacy(QStringLiteral("messages.dat")), "legacy library");
-    // The per-user folder cannot be created: its place is taken by a file.
-    write(m_data.filePath(QStringLiteral("blocked")), "x");
-    LegacyMigration(legacy(QStringLiteral("messages.dat")), legacy(QStringLiteral("images")),
-                    m_data.filePath(QStringLiteral("blocked/messages.dat")),
-                    m_data.filePath(QStringLiteral("blocked/images")))
-        .run();
-    QCOMPARE(read(legacy(QStringLiteral("messages.dat"))), QByteArray("legacy library"));
-}
-
-void TestMigration::picturesMergeKeepingUserOnlyFiles()
-{
-    write(legacy(QStringLiteral("images/a.jpg")), "a");
-    write(legacy(QStringLiteral("images/trip/b.png")), "b");
-    write(legacy(QStringLiteral("images/trip/deep/c.png")), "c");
-    write(user(QStringLiteral("images/mine.png")), "mine");
-    migration().run();
-    QCOMPARE(read(user(QStringLiteral("images/a.jpg"))), QByteArray("a"));
-    QCOMPARE(read(user(QStringLiteral("images/trip/b.png"))), QByteArray("b"));
-    QCOMPARE(read(user(QStringLiteral("images/trip/deep/c.png"))), QByteArray("c"));
-    QCOMPARE(read(user(QStringLiteral("images/mine.png"))), QByteArray("mine"));
-    QVERIFY(!QFileInfo::exists(legacy(QStringLiteral("images"))));
-}
-
-void TestMigration::nameClashKeepsBothFiles()
-{
-    write(legacy(QStringLiteral("images/beach_0.jpg")), "legacy beach");
-    write(user(QStringLiteral("images/beach_0.jpg")), "user beach");
-    migration().run();
-    QCOMPARE(read(user(QStringLiteral("images/beach_0.jpg"))), QByteArray("user beach"));
-    QCOMPARE(read(user(QStringLiteral("images/beach_0-1.jpg"))), QByteArray("legacy beach"));
-}
-
-void TestMigration::repeatingIsHarmless()
-{
-    write(legacy(QStringLiteral("images/x.jpg")), "x");
-    write(user(QStringLiteral("images/x.jpg")), "different");
-    write(legacy(QStringLiteral("images/.hidden")), "h");
-    migration().run();
-    // The hidden file keeps the legacy folder alive, so the next start finds it again.
-    QVERIFY(QFileInfo::exists(legacy(QStringLiteral("images/.hidden"))));
-    QVERIFY(!QFileInfo::exists(user(QStringLiteral("images/.hidden"))));
-    // Put a visible file back as if the removal had failed half-way, and run again.
-    write(legacy(QStringLiteral("images/x.jpg")), "x");
-    migration().run();
-    migration().run();
-    QStringList files = QDir(user(QStringLiteral("images"))).entryList(QDir::Files | QDir::Hidden);
-    files.sort();
-    QCOMPARE(files, (QStringList{QStringLiteral("x-1.jpg"), QStringLiteral("x.jpg")}));
-    QCOMPARE(read(user(QStringLiteral("images/x-1.jpg"))), QByteArray("x"));
-}
-
-void TestMigration::failedPictureCopyLeavesLegacyFolder()
-{
-    write(legacy(QStringLiteral("images/a.jpg")), "a");
-    // A file where the destination subfolder should go makes that part of the copy fail.
-    write(legacy(QStringLiteral("images/sub/b.jpg")), "b");
-    write(user(QStringLiteral("images/sub")), "not a folder");
-    migration().run();
-    QCOMPARE(read(legacy(QStringLiteral("images/sub/b.jpg"))), QByteArray("b"));
-    QCOMPARE(read(user(QStringLiteral("images/a.jpg"))), QByteArray("a"));
+    QTemporaryDir dir;
+    write(dir.path(), {{"tree/sub/x.jpg", "x"}, {"kept/.thumbs", "t"}, {"kept/y.jpg", "y"}});
+    QVERIFY(removeDir(dir.filePath(QStringLiteral("tree"))));
+    QVERIFY(removeDir(dir.filePath(QStringLiteral("tree")))); // already gone
+    QVERIFY(!removeDir(dir.filePath(QStringLiteral("kept"))));
+    QCOMPARE(read(dir.path()), (Files{{"kept/.thumbs", "t"}}));
 }
 
 GLIMRA_TEST_MAIN(TestMigration)
