@@ -14,8 +14,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
-#include <QTimer>
 #include <QTime>
+#include <QTimer>
 
 namespace {
 
