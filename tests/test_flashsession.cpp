@@ -1,217 +1,108 @@
 #include "flash/flashsession.h"
+#include "flash/placement.h"
 #include "flash/random.h"
 #include "library/messageitem.h"
 
-#include <QPointer>
 #include <QtTest>
 
-#include <algorithm>
+#include <climits>
 
-namespace {
-
-MessageItem *node(QObject *owner, const QString &text, int state, MessageItem *parent = nullptr)
+// The tree A { A1 { a, b }, A2 { c } }, B { B1 { d } } in that order, with the given check states.
+static QList<MessageItem *> tree(QObject *owner, const QList<int> &states)
 {
-    auto *item = new MessageItem(owner);
-    item->setText(text);
-    item->setCheckState(state);
-    if (parent)
-        parent->addChild(item);
-    return item;
-}
-
-QStringList texts(const QList<MessageItem *> &entries)
-{
-    QStringList result;
-    for (const MessageItem *entry : entries)
-        result << entry->text();
-    return result;
-}
-
-// Hands out the given numbers in order and counts the calls.
-struct ScriptedDraw
-{
-    QList<int> numbers;
-    int calls = 0;
-    FlashSession::Draw draw()
-    {
-        return [this] { return numbers.at(calls++); };
+    QList<MessageItem *> nodes;
+    for (int parent : {-1, 0, 1, 1, 0, 4, -1, 6, 7}) {
+        nodes << new MessageItem(owner);
+        nodes.last()->setCheckState(states.value(nodes.size() - 1));
+        if (parent >= 0)
+            nodes[parent]->addChild(nodes.last());
     }
-};
+    return nodes;
+}
 
-} // namespace
-
+// The session's entry list and where the overlay lands, without any widget.
 class TestFlashSession : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void collectsMessagesByOwnState_data();
-    void collectsMessagesByOwnState();
-    void picturesFollowMessages();
-    void shuffleSwapsFromTheBack();
-    void shuffleIsDeterministicPerSeed();
-    void shortListsStayUnchanged_data();
-    void shortListsStayUnchanged();
-    void previousPicturesAreReleasedTextsStay();
+    void collectsMessagesByOwnStateInTreeOrder_data()
+    {
+        QTest::addColumn<QList<int>>("states");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("checked under unchecked") << QList<int>{0, 0, 2, 2, 0, 2, 0, 0, 2} << QList<int>{2, 3, 5, 8};
+        QTest::newRow("unchecked under checked") << QList<int>{2, 2, 0, 0, 2, 0, 2, 2, 0} << QList<int>{};
+        QTest::newRow("partial is not checked") << QList<int>{1, 1, 1, 2, 1, 1, 0, 0, 1} << QList<int>{3};
+    }
+
+    void collectsMessagesByOwnStateInTreeOrder()
+    {
+        QFETCH(QList<int>, states);
+        QFETCH(QList<int>, expected);
+        QObject owner;
+        const QList<MessageItem *> nodes = tree(&owner, states);
+        QList<MessageItem *> wanted;
+        for (int i : expected)
+            wanted << nodes[i];
+        QCOMPARE(FlashSession::checkedMessages({nodes[0], nodes[6]}), wanted);
+    }
+
+    void picturesFollowMessagesAndOnlyTheyAreReleased()
+    {
+        QObject owner;
+        const QList<MessageItem *> nodes = tree(&owner, {0, 0, 2, 2});
+        const auto loader = [](const QString &fileName) { return QPixmap(fileName.size(), 5); };
+        int i = 3; // r = i at every step keeps the order as collected
+        const QList<MessageItem *> first =
+            FlashSession::build({}, {nodes[0]}, {"/p/1.png", "/p/22.png"}, loader, [&i] { return i--; });
+        QCOMPARE(first.mid(0, 2), nodes.mid(2, 2));
+        QCOMPARE(QList<int>({first[2]->pixmap().width(), first[3]->pixmap().width()}), QList<int>({8, 9}));
+
+        // The next session releases the pictures, and never a text entry, whether still checked or not.
+        QSignalSpy released(first.at(3), &QObject::destroyed);
+        nodes[3]->setChecked(false);
+        QCOMPARE(FlashSession::build(first, {nodes[0]}, {}, loader, Random::next), nodes.mid(2, 1));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(released.count(), 1);
+        QCOMPARE(owner.children().size(), nodes.size());
+    }
+
+    void shuffleIsFisherYatesFromTheBack()
+    {
+        QObject owner;
+        const QList<MessageItem *> before = tree(&owner, {}).mid(0, 4);
+        QList<MessageItem *> list = before;
+        // From the back: i=3: j=5%4=1 → 0 3 2 1; i=2: j=0 → 2 3 0 1; i=1: j=7%2=1 → unchanged; no draw for i=0.
+        QList<int> draws{5, 0, 7};
+        FlashSession::shuffle(list, [&draws] { return draws.takeFirst(); });
+        QVERIFY(draws.isEmpty());
+        QCOMPARE(list, (QList<MessageItem *>{before[2], before[3], before[0], before[1]}));
+    }
+
+    void placementTruncatesAndStaysOnScreen_data()
+    {
+        // Screen width and height, widget width and height, r1 (picks y), r2 (picks x).
+        QTest::addColumn<QList<int>>("in");
+        // Centre, top, bottom, random.
+        QTest::addColumn<QList<QPoint>>("out");
+        const auto row = [](const char *name, QList<int> in, QList<QPoint> out) { QTest::newRow(name) << in << out; };
+        row("range end", {1920, 1080, 200, 50, 1030, 1720}, {{860, 515}, {860, 83}, {860, 922}, {1720, 1030}});
+        row("odd size, one past wraps", {1920, 1080, 201, 51, 1030, 1720}, {{860, 515}, {860, 83}, {860, 921}, {0, 0}});
+        row("1366x768, zero draws", {1366, 768, 200, 50, 0, 0}, {{583, 359}, {583, 51}, {583, 642}, {0, 0}});
+        row("as large as screen", {1920, 1080, 1920, 1080, INT_MAX, 12345}, {{0, 0}, {0, -432}, {0, -108}, {0, 0}});
+        row("wider than screen", {100, 100, 301, 31, 30, INT_MAX}, {{-100, 35}, {-100, -5}, {-100, 59}, {0, 30}});
+        row("taller than screen", {800, 600, 100, 900, INT_MAX, 702}, {{350, -150}, {350, -390}, {350, -360}, {1, 0}});
+    }
+
+    void placementTruncatesAndStaysOnScreen()
+    {
+        QFETCH(QList<int>, in);
+        const int sw = in[0], sh = in[1], w = in[2], h = in[3];
+        QTEST((QList<QPoint>{Placement::center(sw, sh, w, h), Placement::top(sw, sh, w, h),
+                             Placement::bottom(sw, sh, w, h), Placement::random(sw, sh, w, h, in[4], in[5])}),
+              "out");
+    }
 };
-
-void TestFlashSession::collectsMessagesByOwnState_data()
-{
-    // Tree: category A { sub A1 { a, b }, sub A2 { c } }, category B { sub B1 { d } }.
-    // States in the order A, A1, a, b, A2, c, B, B1, d.
-    QTest::addColumn<QList<int>>("states");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("nothing checked") << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0} << QStringList{};
-    QTest::newRow("checked messages under unchecked parents")
-        << QList<int>{0, 0, 2, 0, 0, 2, 0, 0, 2} << QStringList{"a", "c", "d"};
-    QTest::newRow("unchecked messages under checked parents") << QList<int>{2, 2, 0, 0, 2, 0, 2, 2, 0} << QStringList{};
-    QTest::newRow("partial message state is not checked") << QList<int>{1, 1, 1, 2, 1, 1, 0, 0, 0} << QStringList{"b"};
-    QTest::newRow("tree order") << QList<int>{0, 0, 2, 2, 0, 2, 0, 0, 2} << QStringList{"a", "b", "c", "d"};
-}
-
-void TestFlashSession::collectsMessagesByOwnState()
-{
-    QFETCH(QList<int>, states);
-    QFETCH(QStringList, expected);
-
-    QObject owner;
-    MessageItem *a = node(&owner, "A", states[0]);
-    MessageItem *a1 = node(&owner, "A1", states[1], a);
-    node(&owner, "a", states[2], a1);
-    node(&owner, "b", states[3], a1);
-    MessageItem *a2 = node(&owner, "A2", states[4], a);
-    node(&owner, "c", states[5], a2);
-    MessageItem *b = node(&owner, "B", states[6]);
-    MessageItem *b1 = node(&owner, "B1", states[7], b);
-    node(&owner, "d", states[8], b1);
-    // A category without subcategories contributes nothing.
-    MessageItem *empty = node(&owner, "Custom", 2);
-
-    QCOMPARE(texts(FlashSession::checkedMessages({a, b, empty})), expected);
-}
-
-void TestFlashSession::picturesFollowMessages()
-{
-    QObject owner;
-    MessageItem *category = node(&owner, "C", 0);
-    MessageItem *sub = node(&owner, "S", 0, category);
-    MessageItem *first = node(&owner, "first", 2, sub);
-    MessageItem *second = node(&owner, "second", 2, sub);
-
-    QStringList loaded;
-    const FlashSession::PictureLoader loader = [&loaded](const QString &fileName) {
-        loaded << fileName;
-        return QPixmap(QSize(10 + loaded.size(), 5));
-    };
-    // Drawing r = i at every step keeps the order, which exposes the order before shuffling.
-    ScriptedDraw script{{3, 2, 1}};
-    const QList<MessageItem *> list =
-        FlashSession::build({}, {category}, {"/p/one.png", "/p/two.png"}, loader, script.draw());
-
-    QCOMPARE(script.calls, 3);
-    QCOMPARE(loaded, (QStringList{"/p/one.png", "/p/two.png"}));
-    QCOMPARE(list.size(), 4);
-    QCOMPARE(list.at(0), first);
-    QCOMPARE(list.at(1), second);
-    for (int i = 2; i < 4; ++i) {
-        QCOMPARE(list.at(i)->type(), int(MessageItem::PictureType));
-        QCOMPARE(list.at(i)->pixmap().size(), QSize(9 + i, 5));
-        QVERIFY(!list.at(i)->parent());
-    }
-    qDeleteAll(list.mid(2));
-}
-
-void TestFlashSession::shuffleSwapsFromTheBack()
-{
-    QObject owner;
-    QList<MessageItem *> list;
-    for (const char *text : {"A", "B", "C", "D"})
-        list << node(&owner, text, 2);
-
-    // i=3: j=5%4=1 → A D C B; i=2: j=0 → C D A B; i=1: j=7%2=1 → unchanged.
-    ScriptedDraw script{{5, 0, 7}};
-    FlashSession::shuffle(list, script.draw());
-    QCOMPARE(script.calls, 3);
-    QCOMPARE(texts(list), (QStringList{"C", "D", "A", "B"}));
-}
-
-void TestFlashSession::shuffleIsDeterministicPerSeed()
-{
-    QObject owner;
-    QList<MessageItem *> original;
-    for (int i = 0; i < 12; ++i)
-        original << node(&owner, QString::number(i), 2);
-
-    const auto shuffled = [&original](uint seed) {
-        Random::seed(seed);
-        QList<MessageItem *> list = original;
-        FlashSession::shuffle(list, Random::next);
-        return list;
-    };
-
-    const QList<MessageItem *> first = shuffled(4711);
-    QCOMPARE(shuffled(4711), first);
-    QVERIFY(first != original);
-
-    QList<MessageItem *> sorted = first;
-    std::sort(sorted.begin(), sorted.end());
-    QList<MessageItem *> expected = original;
-    std::sort(expected.begin(), expected.end());
-    QCOMPARE(sorted, expected);
-}
-
-void TestFlashSession::shortListsStayUnchanged_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::newRow("empty") << 0;
-    QTest::newRow("one entry") << 1;
-}
-
-void TestFlashSession::shortListsStayUnchanged()
-{
-    QFETCH(int, size);
-    QObject owner;
-    QList<MessageItem *> list;
-    for (int i = 0; i < size; ++i)
-        list << node(&owner, "only", 2);
-    const QList<MessageItem *> before = list;
-
-    ScriptedDraw script;
-    FlashSession::shuffle(list, script.draw());
-    QCOMPARE(script.calls, 0);
-    QCOMPARE(list, before);
-}
-
-void TestFlashSession::previousPicturesAreReleasedTextsStay()
-{
-    QObject owner;
-    MessageItem *category = node(&owner, "C", 0);
-    MessageItem *sub = node(&owner, "S", 0, category);
-    QPointer<MessageItem> text = node(&owner, "kept", 2, sub);
-    QPointer<MessageItem> unchecked = node(&owner, "unchecked", 0, sub);
-
-    const auto loader = [](const QString &) { return QPixmap(4, 4); };
-    const QList<MessageItem *> previous = FlashSession::build({}, {category}, {"x.png", "y.png"}, loader, Random::next);
-    QCOMPARE(previous.size(), 3);
-    QList<QPointer<MessageItem>> pictures;
-    for (MessageItem *entry : previous) {
-        if (entry->type() == MessageItem::PictureType)
-            pictures << entry;
-    }
-    QCOMPARE(pictures.size(), 2);
-
-    // A text entry of the previous session that is no longer checked is not the session's to delete either.
-    const QList<MessageItem *> next =
-        FlashSession::build(previous + QList<MessageItem *>{unchecked}, {category}, {}, loader, Random::next);
-    QCOMPARE(next, QList<MessageItem *>{text});
-
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (const QPointer<MessageItem> &picture : pictures)
-        QVERIFY(picture.isNull());
-    QVERIFY(!text.isNull());
-    QVERIFY(!unchecked.isNull());
-}
 
 QTEST_MAIN(TestFlashSession)
 #include "test_flashsession.moc"

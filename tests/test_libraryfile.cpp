@@ -1,16 +1,8 @@
+#include "glimraprocess.h"
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
+#include "library/outlineparser.h"
 #include "testhome.h"
-#include "testpaths.h"
-
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QSet>
-#include <QTemporaryDir>
-#include <QtEndian>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -19,447 +11,253 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray fixture(const QString &name)
-{
-    return readAll(QStringLiteral(GLIMRA_TEST_DATA_DIR "/library/") + name);
-}
-
-// One line per node, indented by level: "<text> <state>".
+// One line per node, indented by level: "<text> <check state>".
 QStringList describe(const QList<MessageItem *> &items, int level = 0)
 {
     QStringList lines;
-    for (const MessageItem *item : items) {
+    for (const MessageItem *item : items)
         lines << QString(level * 2, QLatin1Char(' ')) + item->text() + QLatin1Char(' ') +
-                     QString::number(item->checkState());
-        lines << describe(item->children(), level + 1);
-    }
+                     QString::number(item->checkState())
+              << describe(item->children(), level + 1);
     return lines;
 }
 
-MessageItem *node(const QString &text, int state, const QList<MessageItem *> &children = {})
+QByteArray library(const QByteArray &body)
 {
-    auto *item = new MessageItem;
-    item->setText(text);
-    item->setCheckState(state);
-    item->children() = children;
-    return item;
-}
-
-QByteArray library(const QString &xml)
-{
-    return qCompress(xml.toUtf8(), -1);
+    return qCompress("<?xml version=\"1.0\"?><GROUPS>" + body + "</GROUPS>", -1);
 }
 
 } // namespace
 
-// The library file: the shipped default, the exact bytes written, the reading rules and the
-// handling of files that are broken, forged or cannot be replaced safely.
+// The library file and the outline import, from the bytes up to the built program.
 class TestLibraryFile : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void defaultResourceRoundTrips();
-    void defaultResourceHasTheShippedShape();
-    void writesExactBytes();
-    void unwritableCharactersAreLeftOut();
-    void readingRules_data();
-    void readingRules();
-    void brokenFiles_data();
-    void brokenFiles();
-    void declaredLengthMayExceedTheText();
-    void survivesMutatedBytes();
-    void backupKeepsOriginalBytesUnderAFreeName();
-    void backupOfMissingFileFails();
-    void failedWriteLeavesOldFileWhole_data();
-    void failedWriteLeavesOldFileWhole();
-};
-
-void TestLibraryFile::defaultResourceRoundTrips()
-{
-    const QByteArray original = readAll(QStringLiteral(":/messages_def.dat"));
-    LibraryFile first;
-    QCOMPARE(first.read(original), LibraryFile::Ok);
-    const QByteArray written = LibraryFile::write(first.categories(), {});
-    LibraryFile second;
-    QCOMPARE(second.read(written), LibraryFile::Ok);
-    QCOMPARE(describe(second.categories()), describe(first.categories()));
-    // The resource comes from the same writer, so nothing may differ at all.
-    QCOMPARE(written, original);
-}
-
-void TestLibraryFile::defaultResourceHasTheShippedShape()
-{
-    const QByteArray bytes = readAll(QStringLiteral(":/messages_def.dat"));
-    QCOMPARE(LibraryFile::uncompress(bytes).left(30), QByteArray("<?xml version=\"1.0\"?>\n<GROUPS>"));
-    LibraryFile file;
-    QCOMPARE(file.read(bytes), LibraryFile::Ok);
-    QVERIFY(file.checkedImages().isEmpty());
-
-    // Each category as "name: subcategory message-count, ...".
-    const QStringList shape = {
-        "Personal Development: Positive Thinking 10, Achieving Goals 10, Happiness 10, Organization 10, "
-        "Self-Discipline 10, Energy 10, Self Esteem 10, Attract Other People 10, Motivation 10, Concentration 10",
-        "Business: Leadership 10, Dream Job 10, Organizational Skills 10, Business Success 10, New Job 10, "
-        "Teamwork 10, My Current Work 10",
-        "Health: Stress 7, Depression 7, Skin problems 7, Accept your body 7, Perfect weight 7, "
-        "Cope with aging process 7, Pain 7, Eye sight 7, Have a perfect health 7",
-        "Love and Relationships: Attract a mate 7, Marriage 7, Relationships 7",
-        "Money: Millionaire mind 7, Get rich 6, Prosperity 7, Attract money 7",
-        "Skills: Be athletic 7, Better driving 5, Foreign language learning 5",
-        "Brain Power: IQ 7, Memory improvement 7, Logical thinking 7, Creative thinking 7, Learning 7, "
-        "Exam success 7",
-        "Negative Habits: Quit smoking 7, Stop drinking alcohol 7, Drug addiction 7, Stop eating junk food 7, "
-        "Stop any bad habit 7",
-        "Success in Life: Self-confidence 7, Winner mind 7, Forgiveness 7, Hard-working 7",
-        "Overcome Fears: All Fears 6, Fear of Death 6, Fear of Public Speaking 7, Fear of Failure 6, "
-        "Fear of Rejection 6, Fear of flying 6",
-        "Пользовательские: ",
-    };
-    QStringList actual;
-    QSet<QString> texts;
-    int messages = 0;
-    for (const MessageItem *category : file.categories()) {
-        QStringList subcategories;
-        for (const MessageItem *subcategory : category->children()) {
-            subcategories << subcategory->text() + QLatin1Char(' ') + QString::number(subcategory->childCount());
-            for (const MessageItem *message : subcategory->children()) {
-                QVERIFY(!message->text().isEmpty());
-                QCOMPARE(message->childCount(), 0);
-                texts.insert(message->text());
-                ++messages;
-            }
-        }
-        actual << category->text() + QStringLiteral(": ") + subcategories.join(QStringLiteral(", "));
-    }
-    QCOMPARE(actual, shape);
-    QCOMPARE(messages, 440);
-    QCOMPARE(texts.size(), 440);
-    // Nothing is checked anywhere.
-    for (const QString &line : describe(file.categories()))
-        QVERIFY2(line.endsWith(QLatin1String(" 0")), qPrintable(line));
-}
-
-void TestLibraryFile::writesExactBytes()
-{
-    const QList<MessageItem *> categories = {
-        node(QStringLiteral("Fish & <Chips> \"x\""), Qt::PartiallyChecked,
-             {node(QStringLiteral("Всё хорошо"), Qt::Checked,
-                   {node(QStringLiteral("I'm > fine"), Qt::Checked), node(QStringLiteral("ünïcødé"), 0)}),
-              node(QStringLiteral("Empty sub"), 0)}),
-        node(QStringLiteral("Пользовательские"), Qt::Checked),
-    };
-    const QList<LibraryFile::Image> images = {{QStringLiteral("/home/u/images/a b.png"), true},
-                                              {QStringLiteral("/home/u/images/c.jpg"), false}};
-    const QByteArray bytes = LibraryFile::write(categories, images);
-    for (MessageItem *category : categories)
-        MessageItem::deleteTree(category);
-
-    const QByteArray expected = "<?xml version=\"1.0\"?>\n"
-                                "<GROUPS>\n"
-                                "    <CATEGORY NAME=\"Fish &amp; &lt;Chips&gt; &quot;x&quot;\" SELECTED=\"0\">\n"
-                                "        <SUBCATEGORY NAME=\"Всё хорошо\" SELECTED=\"1\">\n"
-                                "            <MESSAGE TEXT=\"I'm &gt; fine\" SELECTED=\"1\"/>\n"
-                                "            <MESSAGE TEXT=\"ünïcødé\" SELECTED=\"0\"/>\n"
-                                "        </SUBCATEGORY>\n"
-                                "        <SUBCATEGORY NAME=\"Empty sub\" SELECTED=\"0\"/>\n"
-                                "    </CATEGORY>\n"
-                                "    <CATEGORY NAME=\"Пользовательские\" SELECTED=\"1\"/>\n"
-                                "    <IMAGE NAME=\"/home/u/images/a b.png\" SELECTED=\"1\"/>\n"
-                                "    <IMAGE NAME=\"/home/u/images/c.jpg\" SELECTED=\"0\"/>\n"
-                                "</GROUPS>\n";
-    QCOMPARE(LibraryFile::uncompress(bytes), expected);
-    QCOMPARE(qFromBigEndian<quint32>(bytes.constData()), quint32(expected.size()));
-    QCOMPARE(bytes.mid(4, 2), QByteArray::fromHex("789c"));
-    QCOMPARE(bytes, qCompress(expected, -1));
-}
-
-void TestLibraryFile::unwritableCharactersAreLeftOut()
-{
-    // Line breaks survive as character references; control characters would break the file.
-    const QList<MessageItem *> categories = {node(QStringLiteral("a\x01"
-                                                                 "b\nc\td"),
-                                                  0)};
-    const QByteArray bytes = LibraryFile::write(categories, {});
-    MessageItem::deleteTree(categories.first());
-    LibraryFile file;
-    QCOMPARE(file.read(bytes), LibraryFile::Ok);
-    QCOMPARE(file.categories().first()->text(), QStringLiteral("ab\nc\td"));
-}
-
-void TestLibraryFile::readingRules_data()
-{
-    QTest::addColumn<QString>("xml");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QStringList>("tree");
-    QTest::addColumn<QStringList>("checkedImages");
-
-    const QString head = QStringLiteral("<?xml version=\"1.0\"?><GROUPS>");
-    const QString tail = QStringLiteral("</GROUPS>");
-    auto selected = [&](const QString &attribute) {
-        return head + QStringLiteral("<CATEGORY NAME=\"c\" %1/>").arg(attribute) + tail;
-    };
-    QTest::newRow("SELECTED 1") << selected("SELECTED=\"1\"") << int(LibraryFile::Ok) << QStringList{"c 2"}
-                                << QStringList();
-    QTest::newRow("SELECTED 2") << selected("SELECTED=\"2\"") << int(LibraryFile::Ok) << QStringList{"c 2"}
-                                << QStringList();
-    QTest::newRow("SELECTED 17") << selected("SELECTED=\"17\"") << int(LibraryFile::Ok) << QStringList{"c 2"}
-                                 << QStringList();
-    QTest::newRow("SELECTED -1") << selected("SELECTED=\"-1\"") << int(LibraryFile::Ok) << QStringList{"c 2"}
-                                 << QStringList();
-    QTest::newRow("SELECTED yes") << selected("SELECTED=\"yes\"") << int(LibraryFile::Ok) << QStringList{"c 0"}
-                                  << QStringList();
-    QTest::newRow("SELECTED 0x1") << selected("SELECTED=\"0x1\"") << int(LibraryFile::Ok) << QStringList{"c 0"}
-                                  << QStringList();
-    QTest::newRow("SELECTED missing") << selected("") << int(LibraryFile::Ok) << QStringList{"c 0"} << QStringList();
-    QTest::newRow("NAME missing") << head + "<CATEGORY SELECTED=\"1\"/>" + tail << int(LibraryFile::Ok)
-                                  << QStringList{" 2"} << QStringList();
-
-    QTest::newRow("message in a category before its first subcategory")
-        << head +
-               "<CATEGORY NAME=\"A\" SELECTED=\"0\"><SUBCATEGORY NAME=\"S\" SELECTED=\"0\">"
-               "<MESSAGE TEXT=\"one\" SELECTED=\"1\"/></SUBCATEGORY></CATEGORY>"
-               "<CATEGORY NAME=\"B\" SELECTED=\"0\"><MESSAGE TEXT=\"stray\" SELECTED=\"0\"/>"
-               "<SUBCATEGORY NAME=\"T\" SELECTED=\"0\"/></CATEGORY>" +
-               tail
-        << int(LibraryFile::Ok) << QStringList{"A 0", "  S 0", "    one 2", "    stray 0", "B 0", "  T 0"}
-        << QStringList();
-    QTest::newRow("message before any subcategory")
-        << head +
-               "<MESSAGE TEXT=\"lost\" SELECTED=\"1\"/><CATEGORY NAME=\"A\" SELECTED=\"0\">"
-               "<MESSAGE TEXT=\"lost too\" SELECTED=\"1\"/><SUBCATEGORY NAME=\"S\" SELECTED=\"0\"/></CATEGORY>" +
-               tail
-        << int(LibraryFile::Ok) << QStringList{"A 0", "  S 0"} << QStringList();
-    QTest::newRow("subcategory before any category")
-        << head + "<SUBCATEGORY NAME=\"lost\" SELECTED=\"1\"/><CATEGORY NAME=\"A\" SELECTED=\"0\"/>" + tail
-        << int(LibraryFile::Ok) << QStringList{"A 0"} << QStringList();
-    QTest::newRow("elements count wherever they stand")
-        << head +
-               "<OTHER><CATEGORY NAME=\"A\" SELECTED=\"0\">text<DEEP><SUBCATEGORY NAME=\"S\" SELECTED=\"1\"/></DEEP>"
-               "</CATEGORY></OTHER><MESSAGE TEXT=\"m\" SELECTED=\"0\"/><category NAME=\"lower\"/>" +
-               tail
-        << int(LibraryFile::Ok) << QStringList{"A 0", "  S 2", "    m 0"} << QStringList();
-    QTest::newRow("images")
-        << head +
-               "<CATEGORY NAME=\"A\" SELECTED=\"0\"/><IMAGE NAME=\"/p/one.png\" SELECTED=\"1\"/>"
-               "<IMAGE NAME=\"/p/two.png\" SELECTED=\"0\"/><IMAGE NAME=\"/p/three.png\" SELECTED=\"2\"/>"
-               "<IMAGE NAME=\"/p/four.png\"/>" +
-               tail
-        << int(LibraryFile::Ok) << QStringList{"A 0"} << QStringList{"/p/one.png", "/p/three.png"};
-    QTest::newRow("escaped and non-ASCII text")
-        << head + "<CATEGORY NAME=\"&amp;&lt;&gt;&quot;&#10;Ж\" SELECTED=\"0\"/>" + tail << int(LibraryFile::Ok)
-        << QStringList{"&<>\"\nЖ 0"} << QStringList();
-    QTest::newRow("text ends at the first NUL")
-        << head + "<CATEGORY NAME=\"A\" SELECTED=\"0\"/>" + tail + QChar(0) + "<garbage" << int(LibraryFile::Ok)
-        << QStringList{"A 0"} << QStringList();
-
-    QTest::newRow("GROUPS without CATEGORY")
-        << head + "<IMAGE NAME=\"/p/one.png\" SELECTED=\"1\"/>" + tail << int(LibraryFile::NoCategory) << QStringList()
-        << QStringList{"/p/one.png"};
-    QTest::newRow("NUL inside the document") << head + "<CATEGORY NAME=\"A\" SELECTED=\"0\"/>" + QChar(0) + tail
-                                             << int(LibraryFile::XmlError) << QStringList{"A 0"} << QStringList();
-    QTest::newRow("XML error after a category") << head + "<CATEGORY NAME=\"A\" SELECTED=\"0\"/><CATEGORY NAME=\"B"
-                                                << int(LibraryFile::XmlError) << QStringList{"A 0"} << QStringList();
-    QTest::newRow("not XML") << QStringLiteral("just text") << int(LibraryFile::XmlError) << QStringList()
-                             << QStringList();
-    QTest::newRow("empty text") << QString() << int(LibraryFile::NoData) << QStringList() << QStringList();
-    QTest::newRow("text starting with NUL") << QString(QChar(0)) + head + "<CATEGORY NAME=\"A\"/>" + tail
-                                            << int(LibraryFile::NoData) << QStringList() << QStringList();
-}
-
-void TestLibraryFile::readingRules()
-{
-    QFETCH(QString, xml);
-    QFETCH(int, status);
-    QFETCH(QStringList, tree);
-    QFETCH(QStringList, checkedImages);
-
-    LibraryFile file;
-    QCOMPARE(int(file.read(library(xml))), status);
-    QCOMPARE(describe(file.categories()), tree);
-    QCOMPARE(file.checkedImages(), checkedImages);
-}
-
-void TestLibraryFile::brokenFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("categories");
-
-    QTest::newRow("empty") << "empty.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("header only") << "header-only.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("garbage") << "garbage.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("truncated stream") << "truncated.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("stream longer than declared") << "forged-length.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("small declared length, big stream") << "bomb.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("declared 4 GiB") << "huge-length.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("declared just over 64 MiB") << "over-limit-length.dat" << int(LibraryFile::NoData) << 0;
-    QTest::newRow("XML error") << "xml-error.dat" << int(LibraryFile::XmlError) << 2;
-    QTest::newRow("no category") << "no-category.dat" << int(LibraryFile::NoCategory) << 0;
-    QTest::newRow("bytes after the stream") << "trailing-bytes.dat" << int(LibraryFile::Ok) << 2;
-}
-
-void TestLibraryFile::brokenFiles()
-{
-    QFETCH(QString, name);
-    QFETCH(int, status);
-    QFETCH(int, categories);
-
-    const QByteArray bytes = fixture(name);
-    QVERIFY(name == QLatin1String("empty.dat") || !bytes.isEmpty());
-    LibraryFile file;
-    QCOMPARE(int(file.read(bytes)), status);
-    // Categories read before an XML error are reported too; the caller decides to drop them.
-    QCOMPARE(file.categories().size(), categories);
-}
-
-void TestLibraryFile::declaredLengthMayExceedTheText()
-{
-    // Only a stream longer than declared is refused; a shorter one is read as it is.
-    const QByteArray xml = "<GROUPS><CATEGORY NAME=\"A\" SELECTED=\"1\"/></GROUPS>";
-    QByteArray bytes = qCompress(xml, -1);
-    // Exactly the largest length accepted.
-    bytes.replace(0, 4, QByteArray::fromHex("04000000"));
-    QCOMPARE(LibraryFile::uncompress(bytes), xml);
-    QCOMPARE(LibraryFile::uncompress(bytes), qUncompress(bytes));
-    LibraryFile file;
-    QCOMPARE(file.read(bytes), LibraryFile::Ok);
-}
-
-void TestLibraryFile::survivesMutatedBytes()
-{
-    const QByteArray original = fixture(QStringLiteral("trailing-bytes.dat"));
-    QRandomGenerator random(20240611);
-    int readable = 0;
-    for (int round = 0; round < 3000; ++round) {
-        QByteArray bytes = original.left(random.bounded(original.size() + 1));
-        const int flips = 1 + random.bounded(4);
-        for (int i = 0; i < flips && !bytes.isEmpty(); ++i)
-            bytes[random.bounded(bytes.size())] = char(random.bounded(256));
-        const QByteArray text = LibraryFile::uncompress(bytes);
-        if (!text.isEmpty())
-            QVERIFY(quint32(text.size()) <= qFromBigEndian<quint32>(bytes.constData()));
+    void defaultResourceShapeAndRoundTrip()
+    {
+        const QByteArray resource = LibraryFile::readFileBytes(QStringLiteral(":/messages_def.dat"));
         LibraryFile file;
-        if (file.read(bytes) == LibraryFile::Ok) {
-            QVERIFY(!file.categories().isEmpty());
-            ++readable;
+        QCOMPARE(file.read(resource), LibraryFile::Ok);
+        QString shape;
+        for (const MessageItem *category : file.categories()) {
+            shape += category->text() + QLatin1Char(':');
+            for (const MessageItem *subcategory : category->children())
+                shape += QStringLiteral(" %1 %2,").arg(subcategory->text()).arg(subcategory->childCount());
+            shape += QLatin1Char('\n');
         }
+        QCOMPARE(
+            shape,
+            QStringLiteral(
+                "Personal Development: Positive Thinking 10, Achieving Goals 10, Happiness 10, Organization 10, "
+                "Self-Discipline 10, Energy 10, Self Esteem 10, Attract Other People 10, Motivation 10, Concentration "
+                "10,\nBusiness: Leadership 10, Dream Job 10, Organizational Skills 10, Business Success 10, New Job "
+                "10, Teamwork 10, My Current Work 10,\nHealth: Stress 7, Depression 7, Skin problems 7, Accept your "
+                "body 7, Perfect weight 7, Cope with aging process 7, Pain 7, Eye sight 7, Have a perfect health "
+                "7,\nLove and Relationships: Attract a mate 7, Marriage 7, Relationships 7,\nMoney: Millionaire mind "
+                "7, Get rich 6, Prosperity 7, Attract money 7,\nSkills: Be athletic 7, Better driving 5, Foreign "
+                "language learning 5,\nBrain Power: IQ 7, Memory improvement 7, Logical thinking 7, Creative thinking "
+                "7, Learning 7, Exam success 7,\nNegative Habits: Quit smoking 7, Stop drinking alcohol 7, Drug "
+                "addiction 7, Stop eating junk food 7, Stop any bad habit 7,\nSuccess in Life: Self-confidence 7, "
+                "Winner mind 7, Forgiveness 7, Hard-working 7,\nOvercome Fears: All Fears 6, Fear of Death 6, Fear of "
+                "Public Speaking 7, Fear of Failure 6, Fear of Rejection 6, Fear of flying 6,\nПользовательские:\n"));
+        // The 440 messages are all different and, like everything else, unchecked.
+        const QStringList lines = describe(file.categories());
+        const QStringList messages = lines.filter(QRegularExpression(QStringLiteral("^    ")));
+        QCOMPARE(QSet<QString>(messages.begin(), messages.end()).size(), 440);
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral(" 0$"))), lines);
+        // Written back, not a byte differs, so it also reads back as the same tree.
+        QCOMPARE(LibraryFile::write(file.categories(), {}), resource);
     }
-    // Flips in the trailing junk keep some files readable; most mutations must not.
-    QVERIFY(readable > 0);
-    QVERIFY(readable < 3000);
-}
 
-void TestLibraryFile::backupKeepsOriginalBytesUnderAFreeName()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("messages.dat"));
-    const QByteArray broken = fixture(QStringLiteral("garbage.dat"));
+    void writesExactBytes()
     {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(broken);
+        const QByteArray expected = "<?xml version=\"1.0\"?>\n"
+                                    "<GROUPS>\n"
+                                    "    <CATEGORY NAME=\"Fish &amp; &lt;Chips&gt; &quot;x&quot;\" SELECTED=\"0\">\n"
+                                    "        <SUBCATEGORY NAME=\"Всё хорошо\" SELECTED=\"1\">\n"
+                                    "            <MESSAGE TEXT=\"I'm &gt; fine\" SELECTED=\"1\"/>\n"
+                                    "        </SUBCATEGORY>\n"
+                                    "    </CATEGORY>\n"
+                                    "    <CATEGORY NAME=\"Пользовательские\" SELECTED=\"1\"/>\n"
+                                    "    <IMAGE NAME=\"/home/u/a b.png\" SELECTED=\"1\"/>\n"
+                                    "</GROUPS>\n";
+        LibraryFile file;
+        QCOMPARE(file.read(qCompress(expected, -1)), LibraryFile::Ok);
+        // Partly checked is written as not selected; control characters would make the file unreadable.
+        file.categories().first()->setCheckState(Qt::PartiallyChecked);
+        file.categories().first()->child(0)->child(0)->setText(QStringLiteral("I'm >\x01 fine"));
+        const QByteArray bytes = LibraryFile::write(file.categories(), {{QStringLiteral("/home/u/a b.png"), true}});
+        QCOMPARE(LibraryFile::uncompress(bytes), expected);
+        QCOMPARE(bytes, qCompress(expected, -1));
     }
-    // Earlier backups under the names of this second and the next one must stay as they are.
-    const QDateTime now = QDateTime::currentDateTime();
-    QStringList earlier;
-    for (const QDateTime &time : {now, now.addSecs(1)}) {
-        earlier << path + QStringLiteral(".unreadable-") + time.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        QFile file(earlier.last());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("earlier backup");
-    }
 
-    const QString first = LibraryFile::backupUnreadable(path);
-    const QString second = LibraryFile::backupUnreadable(path);
-    const QRegularExpression pattern(QStringLiteral("/messages\\.dat\\.unreadable-\\d{8}-\\d{6}(-\\d+)?$"));
-    for (const QString &backup : {first, second}) {
-        QVERIFY2(pattern.match(backup).hasMatch(), qPrintable(backup));
-        QVERIFY(!earlier.contains(backup));
-        QCOMPARE(readAll(backup), broken);
-    }
-    QVERIFY(first != second);
-    for (const QString &old : earlier)
-        QCOMPARE(readAll(old), QByteArray("earlier backup"));
-    QCOMPARE(readAll(path), broken);
-}
-
-void TestLibraryFile::backupOfMissingFileFails()
-{
-    QTemporaryDir dir;
-    QCOMPARE(LibraryFile::backupUnreadable(dir.filePath(QStringLiteral("messages.dat"))), QString());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
-}
-
-void TestLibraryFile::failedWriteLeavesOldFileWhole_data()
-{
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("folder missing") << "missing";
-    QTest::newRow("target is a folder") << "folder";
-    QTest::newRow("read-only folder") << "read-only";
-    QTest::newRow("file size limit (like a full disk)") << "limit";
-}
-
-void TestLibraryFile::failedWriteLeavesOldFileWhole()
-{
-    QFETCH(QString, failure);
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("messages.dat"));
-    const QByteArray old = fixture(QStringLiteral("trailing-bytes.dat"));
+    void readingRules_data()
     {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(old);
-    }
-    QByteArray replacement(256 * 1024, 'x');
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("tree");
 
-    bool written = true;
-    if (failure == QLatin1String("missing")) {
-        path = dir.filePath(QStringLiteral("gone/messages.dat"));
-        written = LibraryFile::saveAtomically(path, replacement);
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
-        path = dir.filePath(QStringLiteral("messages.dat"));
-    } else if (failure == QLatin1String("folder")) {
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-        written = LibraryFile::saveAtomically(dir.filePath(QStringLiteral("folder")), replacement);
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
-    } else if (failure == QLatin1String("read-only")) {
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        if (QFileInfo(dir.path()).isWritable()) {
-            QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            QSKIP("permissions do not bind this user");
+        const int ok = LibraryFile::Ok, noData = LibraryFile::NoData;
+        const QByteArray one = library("<CATEGORY NAME=\"c\" SELECTED=\"1\"/>");
+        const auto declaring = [&](const char *hex) { return QByteArray(one).replace(0, 4, QByteArray::fromHex(hex)); };
+        QTest::newRow("SELECTED 2") << library("<CATEGORY NAME=\"c\" SELECTED=\"2\"/>") << ok << QStringList{"c 2"};
+        QTest::newRow("SELECTED 17") << library("<CATEGORY NAME=\"c\" SELECTED=\"17\"/>") << ok << QStringList{"c 2"};
+        QTest::newRow("SELECTED yes") << library("<CATEGORY NAME=\"c\" SELECTED=\"yes\"/>") << ok << QStringList{"c 0"};
+        QTest::newRow("SELECTED missing") << library("<CATEGORY NAME=\"c\"/>") << ok << QStringList{"c 0"};
+        QTest::newRow("message in a category before its first subcategory joins the last subcategory")
+            << library("<CATEGORY NAME=\"A\"><SUBCATEGORY NAME=\"S\"/></CATEGORY><CATEGORY NAME=\"B\"><MESSAGE "
+                       "TEXT=\"m\"/><SUBCATEGORY NAME=\"T\"/></CATEGORY>")
+            << ok << QStringList{"A 0", "  S 0", "    m 0", "B 0", "  T 0"};
+        QTest::newRow("message before any subcategory is dropped")
+            << library("<CATEGORY NAME=\"A\"><MESSAGE TEXT=\"m\"/></CATEGORY>") << ok << QStringList{"A 0"};
+        QTest::newRow("GROUPS without CATEGORY") << library("") << int(LibraryFile::NoCategory) << QStringList();
+        QTest::newRow("XML error after a category")
+            << library("<CATEGORY NAME=\"A\"/><CATEGORY NAME=\"B") << int(LibraryFile::XmlError) << QStringList{"A 0"};
+        QTest::newRow("empty file") << QByteArray() << noData << QStringList();
+        QTest::newRow("truncated stream") << one.left(one.size() - 6) << noData << QStringList();
+        QTest::newRow("stream longer than declared") << declaring("00000010") << noData << QStringList();
+        QTest::newRow("declared length 64 MiB + 1") << declaring("04000001") << noData << QStringList();
+        QTest::newRow("declared length 64 MiB") << declaring("04000000") << ok << QStringList{"c 2"};
+    }
+
+    void readingRules()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, status);
+        QFETCH(QStringList, tree);
+
+        LibraryFile file;
+        QCOMPARE(int(file.read(bytes)), status);
+        QCOMPARE(describe(file.categories()), tree);
+    }
+
+    void backupsKeepTheBytesAndNeverOverwrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        const QString stamp = QStringLiteral("'.unreadable-'yyyyMMdd-HHmmss");
+        // Earlier backups under this second's and the next one's names must stay as they are.
+        const QDateTime now = QDateTime::currentDateTime();
+        const QStringList earlier = {path + now.toString(stamp), path + now.addSecs(1).toString(stamp)};
+        for (const QString &file : earlier + QStringList{path})
+            QVERIFY(LibraryFile::saveAtomically(file, file.toUtf8()));
+        const QStringList backups = {LibraryFile::backupUnreadable(path), LibraryFile::backupUnreadable(path)};
+        QVERIFY(backups.first() != backups.last());
+        for (const QString &backup : backups) {
+            QVERIFY2(backup.startsWith(path + ".unreadable-") && !earlier.contains(backup), qPrintable(backup));
+            QCOMPARE(LibraryFile::readFileBytes(backup), path.toUtf8());
         }
-        written = LibraryFile::saveAtomically(path, replacement);
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    } else {
+        for (const QString &file : earlier)
+            QCOMPARE(LibraryFile::readFileBytes(file), file.toUtf8());
+    }
+
+    void failedWriteLeavesTheOldFileWhole()
+    {
 #ifdef Q_OS_UNIX
-        // Writes past the limit fail with EFBIG, as they would on a full disk.
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        QVERIFY(LibraryFile::saveAtomically(path, "old library"));
+        // Writes past the file size limit fail with EFBIG, as they would on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
         rlimit previous = {};
         getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limited = previous;
-        limited.rlim_cur = 64 * 1024;
+        const rlimit limited = {64 * 1024, previous.rlim_max};
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        written = LibraryFile::saveAtomically(path, replacement);
+        const bool saved = LibraryFile::saveAtomically(path, QByteArray(256 * 1024, 'x'));
         setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!saved);
+        QCOMPARE(LibraryFile::readFileBytes(path), QByteArray("old library"));
+        // Nor is a half-written temporary left beside it.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"messages.dat"});
 #else
         QSKIP("needs a file size limit");
 #endif
     }
-    QVERIFY(!written);
-    QCOMPARE(readAll(dir.filePath(QStringLiteral("messages.dat"))), old);
-    // No half-written temporary is left beside it.
-    QStringList entries = QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
-    entries.removeAll(QStringLiteral("folder"));
-    QCOMPARE(entries, QStringList{QStringLiteral("messages.dat")});
-}
+
+    void outlineImport_data()
+    {
+        QTest::addColumn<QByteArray>("outline");
+        QTest::addColumn<QStringList>("tree");
+
+        const QStringList tree = {"A 0", "  S 0", "    m 0"};
+        QTest::newRow("three lines") << QByteArray("A\r\n\tS\r\n\t\tm") << tree;
+        QTest::newRow("empty file") << QByteArray() << QStringList();
+        QTest::newRow("LF only: one line") << QByteArray("A\n\tS\n\t\tm\n") << QStringList{"A\nS\nm 0"};
+        QTest::newRow("space before TAB: category") << QByteArray(" \tWork") << QStringList{"Work 0"};
+        QTest::newRow("TAB inside is removed") << QByteArray("A\tB") << QStringList{"AB 0"};
+        QTest::newRow("orphan message joins the last subcategory")
+            << QByteArray("A\r\n\tS\r\nB\r\n\t\tm") << QStringList{"A 0", "  S 0", "    m 0", "B 0"};
+        QTest::newRow("lines without a parent are dropped") << QByteArray("\tS\r\n\t\tm\r\nA") << QStringList{"A 0"};
+        QTest::newRow("blank and TAB-only lines")
+            << QByteArray("\r\n\t\t\r\nA\r\n \t \r\n\tS\r\n\t\r\n\t\tm\r\n\r\n") << tree;
+    }
+
+    void outlineImport()
+    {
+        QFETCH(QByteArray, outline);
+        QFETCH(QStringList, tree);
+
+        const QList<MessageItem *> items = OutlineParser::createItems(OutlineParser::parse(outline));
+        QCOMPARE(describe(items), tree);
+        for (MessageItem *item : items)
+            MessageItem::deleteTree(item);
+    }
+
+    void builtProgramKeepsItsLibrary_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("outline"); // given with -i unless null; "missing" names no file
+        QTest::addColumn<QStringList>("after");  // empty: the placeholder library
+
+        const QByteArray custom = "<CATEGORY NAME=\"Пользовательские\" SELECTED=\"1\"><SUBCATEGORY NAME=\"Mine\" "
+                                  "SELECTED=\"1\"><MESSAGE TEXT=\"My own\" SELECTED=\"1\"/></SUBCATEGORY></CATEGORY>";
+        const QStringList customTree = {"Пользовательские 2", "  Mine 2", "    My own 2"};
+        const QByteArray user = library(
+            "<CATEGORY NAME=\"Old\"><SUBCATEGORY NAME=\"S\"><MESSAGE TEXT=\"old\"/></SUBCATEGORY></CATEGORY>" + custom);
+        QTest::newRow("import replaces presets, custom category stays last")
+            << user << QByteArray("Health\r\n\tSleep\r\n\t\tI sleep well\r\nFocus")
+            << QStringList{"Health 0", "  Sleep 0", "    I sleep well 0", "Focus 0"} + customTree;
+        QTest::newRow("missing -i file changes nothing")
+            << user << QByteArray("missing") << QStringList{"Old 0", "  S 0", "    old 0"} + customTree;
+        QTest::newRow("unreadable file is kept aside and replaced")
+            << QByteArray("not a library") << QByteArray() << QStringList();
+    }
+
+    void builtProgramKeepsItsLibrary()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, outline);
+        QFETCH(QStringList, after);
+
+        GlimraProcess program;
+        const QString outlinePath = program.homePath() + QStringLiteral("/outline.txt");
+        QVERIFY(QDir().mkpath(program.dataFolder()));
+        QVERIFY(LibraryFile::saveAtomically(program.messagesPath(), before));
+        QVERIFY(outline.isNull() || outline == "missing" || LibraryFile::saveAtomically(outlinePath, outline));
+        QVERIFY(program.startAndWaitReady(outline.isNull() ? QStringList()
+                                                           : QStringList{QStringLiteral("-i"), outlinePath}));
+        QCOMPARE(program.terminate(), 0);
+
+        // Only an unreadable file is copied aside, byte for byte.
+        const QDir data(program.dataFolder());
+        const QStringList backups = data.entryList({QStringLiteral("messages.dat.unreadable-*")}, QDir::Files);
+        QCOMPARE(backups.size(), after.isEmpty() ? 1 : 0);
+        for (const QString &backup : backups)
+            QCOMPARE(LibraryFile::readFileBytes(data.filePath(backup)), before);
+        LibraryFile file;
+        QCOMPARE(file.read(LibraryFile::readFileBytes(program.messagesPath())), LibraryFile::Ok);
+        const QStringList written = describe(file.categories());
+        if (!after.isEmpty()) {
+            QCOMPARE(written, after);
+            return;
+        }
+        // 10 categories of 10 subcategories of 10 messages, then the custom category.
+        QCOMPARE(QStringList({written.first(), written.last(), QString::number(written.size())}),
+                 QStringList({"Cat 1 0", "Custom messages 0", "1111"}));
+    }
+};
 
 GLIMRA_TEST_MAIN(TestLibraryFile)
 #include "test_libraryfile.moc"

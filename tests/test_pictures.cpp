@@ -1,310 +1,173 @@
 #include "testhome.h"
+#include "windowtesting.h"
 
 #include "app/filemanager.h"
-#include "library/messageitem.h"
-#include "mainwindow/mainwindow.h"
-#include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
-#include "thumbnails/qimagevieweritem.h"
 
-#include <QDialog>
-#include <QDir>
-#include <QImageReader>
+#include <QCheckBox>
 #include <QLabel>
-#include <QMessageBox>
-#include <QTimer>
+#include <QPushButton>
 
-#include <memory>
-
-class MainWindowTestAccess
-{
-public:
-    static QImageViewer *grid(MainWindow &window) { return window.imageViewer; }
-    static QLabel *overlayLabel(MainWindow &window) { return window.overlayLabel; }
-    static QDialog *overlay(MainWindow &window) { return window.overlay; }
-};
-
-namespace {
-
-// Closes every modal message box that opens while it lives and remembers the last one.
-class BoxCatcher : public QObject
-{
-public:
-    BoxCatcher()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            ++seen;
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            parent = box->parentWidget();
-            box->reject();
-        });
-        m_timer.start(10);
-    }
-
-    int seen = 0;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget *parent = nullptr;
-
-private:
-    QTimer m_timer;
-};
-
-QString imagesFolder()
-{
-    return FileManager::instance()->imagesPath();
-}
-
-QStringList storedFiles()
-{
-    return QDir(imagesFolder()).entryList(QDir::Files, QDir::Name);
-}
-
-QImage solidImage(const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkYellow);
-    return image;
-}
-
-QStringList tileNames(QImageViewer *grid)
-{
-    QStringList names;
-    for (int i = 0; i < grid->count(); ++i)
-        names.append(grid->at(i)->getFileName());
-    return names;
-}
-
-} // namespace
+using Access = MainWindowTestAccess;
 
 class TestPictures : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { QDir(images()).removeRecursively(); }
 
-    void addingSamePictureCountsUp();
-    void storedNameAndFormat_data();
-    void storedNameAndFormat();
-    void thumbnailLongerSideIs96_data();
-    void thumbnailLongerSideIs96();
-    void loadingListsJpgsThenPngs();
-    void restartRestoresOrderAndChecks();
-    void checkedPictureIsFlashed();
-    void unreadableFileIsRefused();
+    void checkingTilesEmitsAndRecords()
+    {
+        QImageViewer grid;
+        for (const char *name : {"/p/same.png", "/p/other.png", "/p/same.png", "/p/SAME.png"})
+            addTile(grid, QString::fromLatin1(name));
+        QImageViewerItem *tile = grid.at(2);
+        QSignalSpy checked(tile, &QImageViewerItem::checked), unchecked(tile, &QImageViewerItem::unchecked);
+        grid.setItemSelected(QStringLiteral("/p/same.png"));
+        QCOMPARE(grid.selectedList(), QStringList({"/p/same.png", "/p/same.png"}));
+        QVERIFY(tile->findChild<QCheckBox *>()->isChecked());
+        QCOMPARE(checked.count(), 1);
+        QCOMPARE(checked.first().first().value<QImageViewerItem *>(), tile);
+        tile->setChecked(false);
+        QVERIFY(!tile->isChecked() && !tile->findChild<QCheckBox *>()->isChecked());
+        QCOMPARE(unchecked.count(), 1);
+    }
+
+    // Hovering shows the shade and the remove button. Tile 1's file exists, tile 0's never did: both leave the grid.
+    void hoverAndRemoveDropCheckedTiles()
+    {
+        QTemporaryDir dir;
+        QImageViewer grid;
+        grid.resize(500, 400);
+        grid.show();
+        const QStringList names = {dir.filePath("a.png"), dir.filePath("b.png"), dir.filePath("c.png")};
+        for (const QString &name : names)
+            addTile(grid, name);
+        QVERIFY(QFile(names.at(1)).open(QIODevice::WriteOnly));
+        grid.checkAll();
+        QCOMPARE(grid.at(2)->pos(), QPoint(252, 12));
+        QPointer<QImageViewerItem> tile = grid.at(1);
+        QWidget *shade = nullptr; // the one child with a style of its own
+        for (QWidget *child : tile->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            shade = child->styleSheet().isEmpty() ? shade : child;
+        const auto *button = tile->findChild<QPushButton *>();
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+        QVERIFY(shade && !shade->isVisible() && !button->isVisible());
+        QApplication::sendEvent(tile, &enter);
+        QVERIFY(shade->isVisible() && button->isVisible());
+        QApplication::sendEvent(tile, &leave);
+        QVERIFY(!shade->isVisible() && !button->isVisible());
+        for (int i : {1, 0})
+            grid.at(i)->findChild<QPushButton *>()->click();
+        QVERIFY(!QFile::exists(names.at(1)));
+        QCOMPARE(grid.selectedList(), QStringList(names.at(2)));
+        QCOMPARE(grid.at(0)->pos(), QPoint(12, 12)); // the last tile took the freed cell
+        QTRY_VERIFY(tile.isNull());
+    }
+
+    void gridPlacesTilesByWholeWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("tiles");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QSize>("content");
+        QTest::newRow("500 wide, 7 tiles") << 500 << 7 << 3 << QSize(476, 376);
+        QTest::newRow("272 wide: one column") << 272 << 3 << 1 << QSize(248, 376);
+        QTest::newRow("273 wide, viewport narrower: two columns") << 273 << 3 << 2 << QSize(249, 256);
+        QTest::newRow("no tiles: content untouched") << 500 << 0 << 1 << QSize(50, 40);
+    }
+
+    void gridPlacesTilesByWholeWidth()
+    {
+        QFETCH(int, width);
+        QFETCH(int, tiles);
+        QFETCH(int, columns);
+        QFETCH(QSize, content);
+        QImageViewer grid;
+        grid.resize(800, 300);
+        grid.show();
+        grid.widget()->resize(50, 40); // what an empty grid must leave alone
+        for (int i = 0; i < tiles; ++i)
+            addTile(grid, QStringLiteral("/p/%1.png").arg(i));
+        grid.resize(width, 300);
+        for (int i = 0; i < tiles; ++i)
+            QCOMPARE(grid.at(i)->pos(), QPoint(12 + 120 * (i % columns), 12 + 120 * (i / columns)));
+        QCOMPARE(grid.widget()->size(), content);
+    }
+
+    void addingPicture_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QSize>("size"); // empty: an empty file
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QSize>("thumbnail");
+        QTest::newRow("png thrice") << "beach.png" << QSize(100, 50)
+                                    << QStringList{"beach_0.png", "beach_1.png", "beach_2.png"} << QSize(96, 48);
+        QTest::newRow("PNG") << "Beach.PNG" << QSize(240, 240) << QStringList{"Beach_0.jpg"} << QSize(96, 96);
+        QTest::newRow("tall, two dots") << "a.b.jpg" << QSize(400, 800) << QStringList{"a_0.jpg"} << QSize(48, 96);
+        QTest::newRow("unreadable") << "empty.png" << QSize() << QStringList() << QSize();
+    }
+
+    void addingPicture()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QSize, size);
+        QFETCH(QStringList, files);
+        QFETCH(QSize, thumbnail);
+        MainWindow window;
+        MessageBoxWatcher boxes;
+        for (int i = 0; i < qMax(1, files.size()); ++i)
+            addPicture(window, chosen, size);
+        QCOMPARE(boxes.seen.value(0).title, files.isEmpty() ? QStringLiteral("Add picture") : QString());
+        QCOMPARE(QDir(images()).entryList(QDir::Files, QDir::Name), files);
+        QCOMPARE(Access::grid(window)->count(), files.size());
+        if (files.isEmpty())
+            return;
+        const QString last = images() + '/' + files.last();
+        QCOMPARE(QImage(last, last.endsWith(".png") ? "PNG" : "JPG").width(), 200); // and of that format
+        QCOMPARE(Access::grid(window)->at(0)->getImageLabel()->pixmap(Qt::ReturnByValue).size(), thumbnail);
+    }
+
+    void restartListsJpgsFirstAndFlashesRestoredChecks()
+    {
+        {
+            MainWindow window;
+            for (const char *name : {"a.png", "b.jpg", "c.png"})
+                addPicture(window, QString::fromLatin1(name), QSize(100, 150));
+            Access::grid(window)->setItemSelected(images() + "/c_0.png");
+            window.writeGroups();
+        }
+        MainWindow window;
+        QCOMPARE(Access::grid(window)->at(0)->getFileName(), images() + "/b_0.jpg");
+        QCOMPARE(Access::grid(window)->selectedList(), QStringList(images() + "/c_0.png"));
+        MessageBoxWatcher boxes;
+        window.toggleActivity();
+        QVERIFY(boxes.seen.isEmpty());
+        QCOMPARE(window.messageList.size(), 1);
+        QVERIFY(Access::overlay(window)->isVisible());
+        QCOMPARE(Access::overlayLabel(window)->pixmap(Qt::ReturnByValue).size(), QSize(200, 300));
+    }
 
 private:
-    QString makeSource(const QString &name, const QSize &size, const char *format = nullptr);
-    void addPicture(MainWindow &window, const QString &path);
-    std::unique_ptr<MainWindow> newWindow();
+    static QString images() { return FileManager::instance()->imagesPath(); }
+    static void addTile(QImageViewer &grid, const QString &name)
+    {
+        grid.addItem(new QImageViewerItem(grid.widget()));
+        grid.at(grid.count() - 1)->setFileName(name);
+    }
+    void addPicture(MainWindow &window, const QString &name, const QSize &size)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkYellow);
+        const QString path = m_sources.filePath(name);
+        QVERIFY(size.isEmpty() ? QFile(path).open(QIODevice::WriteOnly) : image.save(path));
+        window.setPictureChooser([path](QWidget *) { return path; });
+        window.browseForPicture();
+    }
 
-    std::unique_ptr<QTemporaryDir> m_sources;
+    QTemporaryDir m_sources;
 };
-
-void TestPictures::init()
-{
-    QDir(imagesFolder()).removeRecursively();
-    QFile::remove(FileManager::instance()->messagesPath());
-    Settings::instance()->setActive(false);
-    m_sources = std::make_unique<QTemporaryDir>();
-}
-
-void TestPictures::cleanup()
-{
-    m_sources.reset();
-}
-
-QString TestPictures::makeSource(const QString &name, const QSize &size, const char *format)
-{
-    const QString path = m_sources->filePath(name);
-    if (!solidImage(size).save(path, format))
-        qWarning("could not write %s", qPrintable(path));
-    return path;
-}
-
-void TestPictures::addPicture(MainWindow &window, const QString &path)
-{
-    window.setPictureChooser([path](QWidget *) { return path; });
-    window.browseForPicture();
-}
-
-std::unique_ptr<MainWindow> TestPictures::newWindow()
-{
-    return std::make_unique<MainWindow>();
-}
-
-void TestPictures::addingSamePictureCountsUp()
-{
-    const auto window = newWindow();
-    const QString beach = makeSource(QStringLiteral("beach.png"), QSize(300, 200));
-    for (int i = 0; i < 3; ++i)
-        addPicture(*window, beach);
-
-    QCOMPARE(storedFiles(), QStringList({"beach_0.png", "beach_1.png", "beach_2.png"}));
-    QImageViewer *grid = MainWindowTestAccess::grid(*window);
-    QCOMPARE(tileNames(grid), QStringList({imagesFolder() + "/beach_0.png", imagesFolder() + "/beach_1.png",
-                                           imagesFolder() + "/beach_2.png"}));
-    QVERIFY(QFile::exists(beach)); // the chosen file is never touched
-}
-
-void TestPictures::storedNameAndFormat_data()
-{
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QByteArray>("format");
-    QTest::addColumn<QSize>("storedSize");
-    QTest::newRow("lower-case png stays png, enlarged")
-        << "beach.png" << QSize(100, 50) << "beach_0.png" << QByteArray("png") << QSize(200, 100);
-    QTest::newRow("upper-case PNG becomes jpg")
-        << "Beach.PNG" << QSize(240, 120) << "Beach_0.jpg" << QByteArray("jpeg") << QSize(200, 100);
-    QTest::newRow("base name ends at first dot, reduced")
-        << "beach.holiday.jpg" << QSize(400, 800) << "beach_0.jpg" << QByteArray("jpeg") << QSize(200, 400);
-    QTest::newRow("other formats become jpg")
-        << "photo.bmp" << QSize(200, 200) << "photo_0.jpg" << QByteArray("jpeg") << QSize(200, 200);
-}
-
-void TestPictures::storedNameAndFormat()
-{
-    QFETCH(QString, chosen);
-    QFETCH(QSize, size);
-    QFETCH(QString, stored);
-    QFETCH(QByteArray, format);
-    QFETCH(QSize, storedSize);
-    const auto window = newWindow();
-    const QString source = makeSource(chosen, size, QFileInfo(chosen).suffix().toUpper().toLatin1());
-
-    addPicture(*window, source);
-
-    QCOMPARE(storedFiles(), QStringList(stored));
-    QImageReader reader(imagesFolder() + '/' + stored);
-    reader.setDecideFormatFromContent(true);
-    QCOMPARE(reader.format(), format);
-    QCOMPARE(reader.size(), storedSize);
-}
-
-void TestPictures::thumbnailLongerSideIs96_data()
-{
-    QTest::addColumn<QSize>("stored");
-    QTest::addColumn<QSize>("thumbnail");
-    QTest::newRow("tall") << QSize(200, 400) << QSize(48, 96);
-    QTest::newRow("wide") << QSize(200, 100) << QSize(96, 48);
-    QTest::newRow("square") << QSize(200, 200) << QSize(96, 96);
-}
-
-void TestPictures::thumbnailLongerSideIs96()
-{
-    QFETCH(QSize, stored);
-    QFETCH(QSize, thumbnail);
-    QVERIFY(solidImage(stored).save(imagesFolder() + "/s.png"));
-
-    const auto window = newWindow();
-
-    QImageViewer *grid = MainWindowTestAccess::grid(*window);
-    QCOMPARE(grid->count(), 1);
-    QCOMPARE(grid->at(0)->getImageLabel()->pixmap(Qt::ReturnByValue).size(), thumbnail);
-}
-
-void TestPictures::loadingListsJpgsThenPngs()
-{
-    const QString folder = imagesFolder();
-    QVERIFY(solidImage(QSize(200, 100)).save(folder + "/z.png"));
-    QVERIFY(solidImage(QSize(200, 100)).save(folder + "/a.jpg"));
-    QVERIFY(solidImage(QSize(200, 100)).save(folder + "/Upper.JPG", "JPG"));
-    QVERIFY(solidImage(QSize(200, 100)).save(folder + "/other.bmp"));
-    QVERIFY(QDir(folder).mkdir("folder.jpg"));
-    QFile broken(folder + "/broken.jpg");
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("not a picture");
-    broken.close();
-
-    const auto window = newWindow();
-
-    const QStringList names = tileNames(MainWindowTestAccess::grid(*window));
-    QCOMPARE(names.size(), 4);
-    const QStringList jpgs = {folder + "/a.jpg", folder + "/Upper.JPG", folder + "/broken.jpg"};
-    for (int i = 0; i < 3; ++i)
-        QVERIFY2(jpgs.contains(names.at(i)), qPrintable(names.at(i)));
-    QCOMPARE(names.at(3), folder + "/z.png");
-    // A stored file that cannot be read still has its tile, with an empty picture.
-    const int brokenIndex = names.indexOf(folder + "/broken.jpg");
-    QVERIFY(MainWindowTestAccess::grid(*window)->at(brokenIndex)->getImageLabel()->pixmap(Qt::ReturnByValue).isNull());
-}
-
-void TestPictures::restartRestoresOrderAndChecks()
-{
-    auto window = newWindow();
-    for (const char *name : {"a.png", "b.jpg", "c.png", "d.jpg"})
-        addPicture(*window, makeSource(QString::fromLatin1(name), QSize(120, 60)));
-    QImageViewer *grid = MainWindowTestAccess::grid(*window);
-    const QString folder = imagesFolder();
-    grid->setItemSelected(folder + "/b_0.jpg");
-    grid->setItemSelected(folder + "/c_0.png");
-    window->writeGroups();
-    window.reset();
-
-    window = newWindow();
-
-    grid = MainWindowTestAccess::grid(*window);
-    const QStringList names = tileNames(grid);
-    QCOMPARE(names.size(), 4);
-    QVERIFY(names.at(0).endsWith(".jpg") && names.at(1).endsWith(".jpg"));
-    QVERIFY(names.at(2).endsWith(".png") && names.at(3).endsWith(".png"));
-    QStringList selected = grid->selectedList();
-    selected.sort();
-    QCOMPARE(selected, QStringList({folder + "/b_0.jpg", folder + "/c_0.png"}));
-}
-
-void TestPictures::checkedPictureIsFlashed()
-{
-    const auto window = newWindow();
-    addPicture(*window, makeSource(QStringLiteral("sun.png"), QSize(100, 150)));
-    addPicture(*window, makeSource(QStringLiteral("moon.png"), QSize(50, 50)));
-    MainWindowTestAccess::grid(*window)->at(0)->setChecked(true);
-
-    BoxCatcher catcher;
-    window->toggleActivity();
-    QCOMPARE(catcher.seen, 0);
-
-    QCOMPARE(window->messageList.size(), 1);
-    const MessageItem *entry = window->messageList.first();
-    QCOMPARE(entry->type(), MessageItem::PictureType);
-    QCOMPARE(entry->pixmap().size(), QSize(200, 300));
-    QCOMPARE(MainWindowTestAccess::overlayLabel(*window)->pixmap(Qt::ReturnByValue).size(), QSize(200, 300));
-    QVERIFY(MainWindowTestAccess::overlay(*window)->isVisible());
-
-    window->toggleActivity();
-    QVERIFY(!MainWindowTestAccess::overlay(*window)->isVisible());
-}
-
-void TestPictures::unreadableFileIsRefused()
-{
-    const auto window = newWindow();
-    const QString fake = m_sources->filePath(QStringLiteral("notes.png"));
-    QFile file(fake);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("this is a text, not a picture\n");
-    file.close();
-
-    BoxCatcher catcher;
-    addPicture(*window, fake);
-
-    QCOMPARE(catcher.seen, 1);
-    QCOMPARE(catcher.icon, QMessageBox::Warning);
-    QCOMPARE(catcher.parent, window.get());
-    QCOMPARE(catcher.title, QStringLiteral("Add picture"));
-    QVERIFY2(catcher.text.contains(QDir::toNativeSeparators(fake)), qPrintable(catcher.text));
-    QVERIFY(storedFiles().isEmpty());
-    QCOMPARE(MainWindowTestAccess::grid(*window)->count(), 0);
-}
 
 GLIMRA_TEST_MAIN(TestPictures)
 #include "test_pictures.moc"

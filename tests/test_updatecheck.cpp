@@ -1,354 +1,377 @@
-#include "app/instancekey.h"
-#include "extra_updatefixture.h"
+#include "app/versionstamp.h"
 #include "glimraprocess.h"
-#include "mainwindow/mainwindow.h"
 #include "testhome.h"
+#include "testpaths.h"
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
 #include "updater/updatedialog.h"
+#include "windowtesting.h"
 
-#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLabel>
-#include <QLocalSocket>
-#include <QNetworkReply>
-#include <QPointer>
-#include <QPushButton>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <csignal>
-#include <sys/socket.h>
+#include <openssl/evp.h>
 
-using namespace UpdateFixture;
+namespace {
 
-// Update checks and downloads against a real local server, in this process and, for the
-// hand-over to the installer, with the built program.
+const QString kBase = QStringLiteral("http://updates.test/linux/");
+const QString kKeyFile = QStringLiteral(GLIMRA_TEST_DATA_DIR "/TEST-ONLY-update-signing.key");
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The 32 raw bytes of an Ed25519 key file: the tail of its one line of DER.
+QByteArray keyBytes(const QString &pemFile)
+{
+    return QByteArray::fromBase64(readFile(pemFile).split('\n').value(1)).right(32);
+}
+
+QByteArray sign(const QByteArray &message)
+{
+    const QByteArray seed = keyBytes(kKeyFile);
+    EVP_PKEY *key =
+        EVP_PKEY_new_raw_private_key(EVP_PKEY_ED25519, nullptr, reinterpret_cast<const uchar *>(seed.data()), 32);
+    EVP_MD_CTX *context = EVP_MD_CTX_new();
+    QByteArray signature(64, '\0');
+    size_t length = 64;
+    EVP_DigestSignInit(context, nullptr, nullptr, nullptr, key);
+    EVP_DigestSign(context, reinterpret_cast<uchar *>(signature.data()), &length,
+                   reinterpret_cast<const uchar *>(message.data()), size_t(message.size()));
+    EVP_MD_CTX_free(context);
+    EVP_PKEY_free(key);
+    return signature;
+}
+
+const QByteArray kPublicKey = keyBytes(QStringLiteral(GLIMRA_TEST_DATA_DIR "/TEST-ONLY-update-signing.pub"));
+
+// `payload` followed by the version stamp a.b.c.0 that readFileVersion finds.
+QByteArray stamped(int a, int b, int c, const QByteArray &payload)
+{
+    const int version[4] = {a, b, c, 0};
+    return payload + VersionStamp::make(version);
+}
+
+// A signed manifest line: "Name=Version=SHA256=SIZE".
+QByteArray line(const QByteArray &name, const QByteArray &version, const QByteArray &bytes)
+{
+    return name + '=' + version + '=' + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + '=' +
+           QByteArray::number(bytes.size()) + "\r\n";
+}
+
+// "name:1.2.3.4,other:5.6.7.8" -> a reader that knows exactly those files.
+UpdateManifest::VersionReader readerFor(const QString &locals)
+{
+    return [locals](const QString &name, int version[4]) {
+        const QString known = (',' + locals).section(',' + name + ':', 1, 1).section(',', 0, 0);
+        for (int i = 0; i < 4 && !known.isEmpty(); ++i)
+            version[i] = known.section('.', i, i).toInt();
+        return !known.isEmpty();
+    };
+}
+
+// The running programs whose executable is `path`.
+QList<pid_t> runningCopies(const QString &path)
+{
+    QList<pid_t> pids;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
+        if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == QFileInfo(path).canonicalFilePath())
+            pids.append(pid_t(pid.toInt()));
+    return pids;
+}
+
+// The update folder the program uses from now on. An endless file comes without length or end.
+struct UpdateSite
+{
+    UpdateSite()
+    {
+        server.listen(QHostAddress::LocalHost);
+        qputenv("GLIMRA_UPDATE_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(server.serverPort()) + '/');
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { respond(socket); });
+        });
+    }
+    void serve(const QString &path, const QByteArray &body, bool endless = false) { files[path] = {body, endless}; }
+    void respond(QTcpSocket *socket)
+    {
+        const QByteArray request = socket->peek(socket->bytesAvailable());
+        if (!request.contains("\r\n\r\n"))
+            return;
+        QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+        requests.append(QString::fromLatin1(request.split(' ').value(1).mid(1)));
+        const QPair<QByteArray, bool> file = files.value(requests.last());
+        const QByteArray length = "Content-Length: " + QByteArray::number(file.first.size()) + "\r\n";
+        socket->write(QByteArray(files.contains(requests.last()) ? "HTTP/1.1 200 OK" : "HTTP/1.1 404 Not Found") +
+                      "\r\nConnection: close\r\n" + (file.second ? "" : length) + "\r\n" + file.first);
+        if (!file.second)
+            socket->disconnectFromHost();
+    }
+
+    QTcpServer server;
+    QHash<QString, QPair<QByteArray, bool>> files;
+    QStringList requests;
+};
+
+const QString kOffer("Update: New version 1.2.0.0 of Glimra is found!\r\nDo you want to download and install it?");
+const QByteArray kOldProgram = stamped(1, 1, 2, "old program");
+const QByteArray kNewProgram = stamped(1, 2, 0, QByteArray(3000, 'n'));
+
+} // namespace
+
+// The updater: manifests, checks and (signed) downloads against a local server, and the hand-over.
 class TestUpdateCheck : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void executableUpdateLeavesReplacementAndRestarts();
-    void supportFileIsReplacedInPlace();
-    void unwritableReplacementIsNotStarted();
-    void saveToFileReplacesWholeFile();
-    void noUpdateIsReportedOnlyToUser_data();
-    void noUpdateIsReportedOnlyToUser();
-    void offeredUpdateAsksTheUser_data();
-    void offeredUpdateAsksTheUser();
-    void serverDownShowsNothing();
-    void writtenReplacementInstallsItself();
+    void manifestOffersNewerFiles_data()
+    {
+        QTest::addColumn<QString>("manifest");
+        QTest::addColumn<QString>("locals");
+        QTest::addColumn<QString>("offered");
+        QTest::addColumn<QString>("labels"); // current and offered version as the dialog shows them
+        QTest::addColumn<bool>("keyed");     // lines must carry digest and size
+        const auto row = [](const char *name, const QString &manifest, const QString &locals, const QString &offered,
+                            const QString &labels, bool keyed = false) {
+            QTest::newRow(name) << manifest << locals << offered << labels << keyed;
+        };
+        row("10 > 2", "Glimra=1.1.10.0\r\n", "Glimra:1.1.2.0", "1.1.10.0/Glimra", "1.1.2.0 1.1.10.0");
+        row("1.2 > 1.1.9.9", "Glimra=1.2", "Glimra:1.1.9.9", "1.2/Glimra", "1.1.9.9 1.2");
+        row("1.2 < 1.2.0.1", "Glimra=1.2", "Glimra:1.2.0.1", "", "1.2.0.1 1.2");
+        row("major decides", "Glimra=2.0.0.0", "Glimra:1.9.9.9", "2.0.0.0/Glimra", "1.9.9.9 2.0.0.0");
+        row("equal", "Glimra=2.0.0.0", "Glimra:2.0.0.0", "", "2.0.0.0 2.0.0.0");
+        row("empty piece dropped", "Glimra=1..2", "Glimra:1.1.9.9", "1..2/Glimra", "1.1.9.9 1..2");
+        row("carried over", "a=1.2.3.4\r\nb=3\r\n", "a:9.9.9.9,b:3.2.3.3", "3/b", "3.2.3.3 3");
+        row("missing locally", "Other.so=9.0.0.0\r\n", "Glimra:1.1.2.0", "", "");
+        row("lines without =", "garbage\r\n\r\nGlimra=1.2\r\n", "Glimra:1.1.0.0", "1.2/Glimra", "1.1.0.0 1.2");
+        row("five components", "Glimra=1.2.3.4.5\r\nGlimra=2\r\n", "Glimra:2.1.0.0", "", "2.1.0.0 2");
+        row("keyed, unhashed", "a=1.2\r\nb=2=" + QString(64, 'a') + "=4\r\n", "a:1.1,b:1.0", "2/b", "1.0.0.0 2", true);
+    }
+
+    void manifestOffersNewerFiles()
+    {
+        QFETCH(QString, manifest);
+        QFETCH(QString, locals);
+        QFETCH(bool, keyed);
+        QFETCH(QString, offered);
+        QFETCH(QString, labels);
+        const UpdateManifest::Result result = UpdateManifest::evaluate(manifest, kBase, readerFor(locals), keyed);
+        QCOMPARE(result.updates.value(0).url.toString().remove(kBase), offered); // a wrong offer would come first
+        QCOMPARE(result.hasVersions ? result.currentVersion + ' ' + result.offeredVersion : QString(), labels);
+    }
+
+    void fileNameComesFromUrlPath()
+    {
+        QCOMPARE(DownloadManager::fileNameFromUrl(QUrl(kBase + "1.2.0.0/My%20File.so")), QStringLiteral("My File.so"));
+        QCOMPARE(DownloadManager::fileNameFromUrl(QUrl(kBase)), QStringLiteral("download"));
+    }
+
+    void progressBarTakesValueAndTotal()
+    {
+        NormalProgressBar bar(nullptr);
+        bar.setNewValue(5000, 20000);
+        QCOMPARE(bar.maximum(), 20000);
+        QCOMPARE(bar.value(), 5000);
+    }
+
+    void checkReportsToTheUser_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("byUser"); // besides the window's own check at start
+        QTest::addColumn<QString>("box"); // title and text of the one message box expected
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("automatic, none") << "1.1.2.0" << false << "" << false;
+        QTest::newRow("by user, none") << "1.1.2.0" << true << "Update: No updates available." << false;
+        QTest::newRow("offer accepted") << "1.2.0.0" << false << kOffer << true;
+        QTest::newRow("offer declined") << "1.2.0.0" << false << kOffer << false;
+    }
+
+    void checkReportsToTheUser()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, byUser);
+        QFETCH(QString, box);
+        QFETCH(bool, shown);
+        UpdateSite site;
+        site.serve("update.ini", "Glimra=" + version.toUtf8());
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+        MessageBoxWatcher watcher{shown ? QMessageBox::Yes : QMessageBox::No};
+        MainWindow window;
+        if (byUser)
+            window.checkForUpdates(true);
+        for (UpdateDialog *dialog : window.findChildren<UpdateDialog *>())
+            prepare(dialog, folder.path());
+        QTRY_COMPARE(window.findChildren<UpdateDialog *>().size(), int(shown)); // the others closed themselves
+        if (shown)
+            QTRY_VERIFY(window.findChild<UpdateDialog *>()->isVisible());
+        QCOMPARE(watcher.seen.size(), int(!box.isEmpty()));
+        if (!box.isEmpty())
+            QCOMPARE(watcher.seen.first().title + ": " + watcher.seen.first().text, box);
+    }
+
+    void serverDownShowsNothing()
+    {
+        UpdateSite site;
+        site.server.close();
+        MessageBoxWatcher watcher;
+        MainWindow window;
+        window.checkForUpdates(true);
+        const QList<UpdateDialog *> dialogs = window.findChildren<UpdateDialog *>();
+        QSignalSpy automatic(dialogs.first()->downloadManager(), &DownloadManager::fileDownloaded),
+            byUser(dialogs.last()->downloadManager(), &DownloadManager::fileDownloaded);
+        QTRY_VERIFY(!automatic.isEmpty() && !byUser.isEmpty());
+        QVERIFY(watcher.seen.isEmpty() && !dialogs.first()->isVisible() && !dialogs.last()->isVisible());
+    }
+
+    void updateReplacesFilesAndStartsReplacement_data()
+    {
+        QTest::addColumn<bool>("keyed");
+        QTest::newRow("signed") << true;
+        QTest::newRow("unkeyed build") << false;
+    }
+
+    void updateReplacesFilesAndStartsReplacement()
+    {
+        QFETCH(bool, keyed);
+        const QByteArray helper = stamped(1, 0, 1, "new helper");
+        const QByteArray manifest = line("helper.so", "1.0.1", helper) + line("Glimra", "1.2.0.0", kNewProgram);
+        UpdateSite site;
+        site.serve("update.ini", manifest);
+        site.serve("update.ini.sig", sign(manifest));
+        site.serve("1.0.1/helper.so", helper);
+        site.serve("1.2.0.0/Glimra", kNewProgram);
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+        QVERIFY(writeFile(folder.filePath("helper.so"), stamped(1, 0, 0, "old helper")));
+
+        UpdateDialog dialog;
+        prepare(&dialog, folder.path(), keyed ? kPublicKey : QByteArray());
+        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
+        dialog.checkForUpdates();
+        QTRY_COMPARE(found.size(), 2);
+        dialog.updateAll();
+        // A support file is replaced in place; the running executable gets a replacement to start.
+        QTRY_COMPARE(readFile(folder.filePath("helper.so")), helper);
+        QTRY_COMPARE(launches, QStringList{'"' + folder.filePath("Glimra_new") + "\" 12"});
+        QCOMPARE(readFile(folder.filePath("Glimra_new")), kNewProgram);
+        QVERIFY(QFileInfo(folder.filePath("Glimra_new")).isExecutable());
+        QCOMPARE(readFile(folder.filePath("Glimra")), kOldProgram);
+        QCOMPARE(site.requests.contains("update.ini.sig"), keyed);
+    }
+
+    void tamperedUpdateIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("manifest");
+        QTest::addColumn<QByteArray>("signature"); // empty: none on the server
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("endless");
+
+        const QByteArray good = line("Glimra", "1.2.0.0", kNewProgram);
+        const QByteArray other = QByteArray(good).replace("1.2.0.0", "1.3.0.0");     // '2' and '3' differ in one bit
+        const QByteArray flippedFile = QByteArray(kNewProgram).replace(200, 1, "o"); // was 'n'
+        QTest::newRow("manifest bit flipped") << other << sign(good) << kNewProgram << false;
+        QTest::newRow("signature missing") << good << QByteArray() << kNewProgram << false;
+        QTest::newRow("signature of another manifest") << good << sign(other) << kNewProgram << false;
+        QTest::newRow("file byte flipped") << good << sign(good) << flippedFile << false;
+        QTest::newRow("file truncated") << good << sign(good) << kNewProgram.chopped(10) << false;
+        QTest::newRow("file oversized") << good << sign(good) << kNewProgram + QByteArray(500, 'x') << true;
+    }
+
+    void tamperedUpdateIsRefused()
+    {
+        QFETCH(QByteArray, manifest);
+        QFETCH(QByteArray, signature);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, endless);
+        UpdateSite site;
+        site.serve("update.ini", manifest);
+        if (!signature.isEmpty())
+            site.serve("update.ini.sig", signature);
+        site.serve("1.2.0.0/Glimra", file, endless);
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+
+        UpdateDialog dialog;
+        prepare(&dialog, folder.path(), kPublicKey);
+        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
+        QSignalSpy finished(dialog.downloadManager(), &DownloadManager::fileDownloaded);
+        dialog.checkForUpdates();
+        QTRY_COMPARE(finished.size(), 2);
+        const bool fileRefused = file != kNewProgram; // the manifest itself passes
+        QCOMPARE(found.size(), int(fileRefused));
+        dialog.updateAll();
+        QTRY_COMPARE(finished.size(), 2 + int(fileRefused));
+        if (fileRefused)
+            QCOMPARE(dialog.findChild<QLabel *>("verification_label")->text(),
+                     QStringLiteral("Glimra failed verification and was not installed."));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Glimra"});
+        QVERIFY(launches.isEmpty());
+    }
+
+    void signToolOutputVerifies()
+    {
+        if (QStandardPaths::findExecutable("openssl").isEmpty() || QStandardPaths::findExecutable("python3").isEmpty())
+            QSKIP("sign-update needs python3 and openssl");
+        QTemporaryDir release, upload;
+        QVERIFY(writeFile(release.filePath("Glimra"), kNewProgram));
+        const QStringList arguments{"--out", upload.path(), release.path(), kKeyFile};
+        QCOMPARE(QProcess::execute(QStringLiteral(GLIMRA_SOURCE_DIR "/tools/sign-update"), arguments), 0);
+        const QByteArray manifest = readFile(upload.filePath("update.ini"));
+        QCOMPARE(manifest, line("Glimra", "1.2.0.0", kNewProgram));
+        QVERIFY(UpdateVerifier(kPublicKey).verifySignature(manifest, readFile(upload.filePath("update.ini.sig"))));
+        QCOMPARE(readFile(upload.filePath("1.2.0.0/Glimra")), kNewProgram);
+    }
+
+    void replacementInstallsItselfAndIsRemovedByRelaunch()
+    {
+        GlimraProcess program;
+        const QString replacement = program.programFolder() + "/Glimra_new";
+        // Any newer line offers the file; trailing bytes tell the new copy apart and leave it runnable.
+        const QByteArray newer = readFile(program.programPath()) + "new build";
+        UpdateSite site;
+        site.serve("update.ini", "Glimra=999\r\n");
+        site.serve("999/Glimra", newer);
+        UpdateDialog dialog;
+        prepare(&dialog, program.programFolder());
+        connect(&dialog, &UpdateDialog::updateFound, &dialog, &UpdateDialog::updateAll);
+        dialog.checkForUpdates();
+        QTRY_COMPARE(launches.size(), 1);
+
+        QCOMPARE(program.runToEnd({}, 20000, replacement), 0);
+        QCOMPARE(readFile(program.programPath()), newer);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(replacement), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(program.isReady(), 20000);
+        const QList<pid_t> relaunched = runningCopies(program.programPath());
+        QCOMPARE(relaunched.size(), 1);
+        ::kill(relaunched.first(), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(runningCopies(program.programPath()).isEmpty(), 20000);
+    }
 
 private:
-    // Points a dialog at the test's folder and keeps it from ending the test process.
-    void prepare(UpdateDialog *dialog, const QString &folder);
-    static UpdateDialog *newestDialog(const MainWindow &window);
-    static QString label(UpdateDialog *dialog, const char *name);
+    void prepare(UpdateDialog *dialog, const QString &folder, const QByteArray &key = {})
+    {
+        launches.clear();
+        dialog->setProgramFolder(folder);
+        dialog->setPublicKey(key);
+        dialog->setLauncher([this](const QString &run, int code) { launches << run + ' ' + QString::number(code); });
+    }
 
-    LaunchRecorder launches;
+    QStringList launches; // "<command line> <exit code>" of each start-and-exit step
 };
-
-void TestUpdateCheck::initTestCase()
-{
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1.2.0"));
-    qRegisterMetaType<QNetworkReply *>();
-}
-
-void TestUpdateCheck::prepare(UpdateDialog *dialog, const QString &folder)
-{
-    dialog->setProgramFolder(folder);
-    dialog->setPublicKey(QByteArray());
-    launches.attach(dialog);
-}
-
-UpdateDialog *TestUpdateCheck::newestDialog(const MainWindow &window)
-{
-    const QList<UpdateDialog *> dialogs = window.findChildren<UpdateDialog *>(QString(), Qt::FindDirectChildrenOnly);
-    return dialogs.isEmpty() ? nullptr : dialogs.last();
-}
-
-QString TestUpdateCheck::label(UpdateDialog *dialog, const char *name)
-{
-    return dialog->findChild<QLabel *>(QLatin1String(name))->text();
-}
-
-void TestUpdateCheck::executableUpdateLeavesReplacementAndRestarts()
-{
-    UpdateSite site;
-    QVERIFY(site.isListening());
-    QTemporaryDir folder;
-    const QByteArray old = stampedBytes("1.1.2.0", "old program");
-    const QByteArray newer = stampedBytes("1.2.0.0", "new program");
-    QVERIFY(writeFile(folder.filePath("Glimra"), old));
-    site.serveManifest("Glimra=1.2.0.0\r\n");
-    site.serveFile("1.2.0.0", "Glimra", newer);
-
-    launches = {};
-    QPointer<UpdateDialog> dialog = new UpdateDialog;
-    prepare(dialog, folder.path());
-    QSignalSpy found(dialog, &UpdateDialog::updateFound);
-    dialog->checkForUpdates();
-    QVERIFY(found.wait());
-    QCOMPARE(found.size(), 1);
-    QCOMPARE(found.first().first().value<UpdateDialog *>(), dialog.data());
-    QCOMPARE(dialog->availableVersion(), QStringLiteral("1.2.0.0"));
-    QCOMPARE(label(dialog, "current_label"), QStringLiteral("1.1.2.0"));
-    QCOMPARE(label(dialog, "new_label"), QStringLiteral("1.2.0.0"));
-    QCOMPARE(label(dialog, "label"), QStringLiteral("Glimra update"));
-    QVERIFY(dialog->isUpdateAvailable());
-
-    QPushButton *update = dialog->findChild<QPushButton *>(QStringLiteral("update_button"));
-    QVERIFY(update->isEnabled());
-    update->click();
-    QTRY_COMPARE(launches.commands.size(), 1);
-
-    const QString replacement = folder.filePath("Glimra_new");
-    QCOMPARE(launches.commands.first(), QLatin1Char('"') + replacement + QLatin1Char('"'));
-    QCOMPARE(launches.exitCodes.first(), 12);
-    QCOMPARE(readFile(replacement), newer);
-    QCOMPARE(readFile(folder.filePath("Glimra")), old);
-    const QFile::Permissions exec = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-    QCOMPARE(QFile::permissions(replacement) & exec, exec);
-    QVERIFY(!dialog->isUpdateAvailable());
-
-    const QList<NormalProgressBar *> bars = dialog->findChildren<NormalProgressBar *>();
-    QCOMPARE(bars.size(), 1);
-    QCOMPARE(bars.first()->maximum(), newer.size());
-    QCOMPARE(bars.first()->value(), newer.size());
-    delete dialog;
-}
-
-void TestUpdateCheck::supportFileIsReplacedInPlace()
-{
-    UpdateSite site;
-    QTemporaryDir folder;
-    const QByteArray newer = stampedBytes("1.0.1.0", "new helper");
-    QVERIFY(writeFile(folder.filePath("Glimra"), stampedBytes("1.1.2.0", "program")));
-    QVERIFY(writeFile(folder.filePath("helper.so"), stampedBytes("1.0.0.0", QByteArray(4096, 'o'))));
-    site.serveManifest("Glimra=1.1.2.0\r\nhelper.so=1.0.1.0\r\n");
-    site.serveFile("1.0.1.0", "helper.so", newer);
-
-    launches = {};
-    QPointer<UpdateDialog> dialog = new UpdateDialog;
-    prepare(dialog, folder.path());
-    QSignalSpy found(dialog, &UpdateDialog::updateFound);
-    dialog->checkForUpdates();
-    QVERIFY(found.wait());
-    QCOMPARE(dialog->filesToFetch(), QList<QUrl>{QUrl(site.server.url(sitePath("1.0.1.0/helper.so")))});
-    QCOMPARE(label(dialog, "current_label"), QStringLiteral("1.0.0.0"));
-    QCOMPARE(label(dialog, "new_label"), QStringLiteral("1.0.1.0"));
-
-    // A second press fetches everything again, with bars of its own.
-    QSignalSpy finished(dialog->downloadManager(), &DownloadManager::fileDownloaded);
-    dialog->updateAll();
-    dialog->updateAll();
-    QCOMPARE(dialog->findChildren<NormalProgressBar *>().size(), 2);
-    QTRY_COMPARE(finished.size(), 2);
-    QCOMPARE(site.requestCount("1.0.1.0/helper.so"), 2);
-    QCOMPARE(readFile(folder.filePath("helper.so")), newer);
-    QVERIFY(launches.commands.isEmpty());
-    QVERIFY(!QFile::exists(folder.filePath("Glimra_new")));
-    QVERIFY(dialog);
-    delete dialog;
-}
-
-void TestUpdateCheck::unwritableReplacementIsNotStarted()
-{
-    UpdateSite site;
-    QTemporaryDir folder;
-    QVERIFY(writeFile(folder.filePath("Glimra"), stampedBytes("1.1.2.0", "program")));
-    QVERIFY(QDir(folder.path()).mkdir("Glimra_new"));
-    site.serveManifest("Glimra=1.2.0.0\r\n");
-    site.serveFile("1.2.0.0", "Glimra", stampedBytes("1.2.0.0", "new"));
-
-    launches = {};
-    MessageBoxWatcher boxes;
-    QPointer<UpdateDialog> dialog = new UpdateDialog;
-    prepare(dialog, folder.path());
-    QSignalSpy found(dialog, &UpdateDialog::updateFound);
-    dialog->checkForUpdates();
-    QVERIFY(found.wait());
-    dialog->updateAll();
-    QTRY_COMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen.first().title, QStringLiteral("Error!"));
-    QVERIFY2(boxes.seen.first().text.startsWith(QStringLiteral("Could not open Glimra_new for writing: ")),
-             qPrintable(boxes.seen.first().text));
-    QCOMPARE(boxes.seen.first().icon, QMessageBox::Critical);
-    QVERIFY(!dialog->isUpdateAvailable());
-    QVERIFY(launches.commands.isEmpty());
-    delete dialog;
-}
-
-void TestUpdateCheck::saveToFileReplacesWholeFile()
-{
-    QTemporaryDir folder;
-    QVERIFY(writeFile(folder.filePath("data.bin"), QByteArray(10000, 'x')));
-    DownloadManager manager;
-    manager.setProgramFolder(folder.path());
-    QBuffer data;
-    data.setData("short");
-    QVERIFY(data.open(QIODevice::ReadOnly));
-    QVERIFY(manager.saveToFile(QStringLiteral("data.bin"), &data));
-    QCOMPARE(readFile(folder.filePath("data.bin")), QByteArray("short"));
-}
-
-void TestUpdateCheck::noUpdateIsReportedOnlyToUser_data()
-{
-    QTest::addColumn<bool>("byUser");
-    QTest::newRow("automatic") << false;
-    QTest::newRow("by the user") << true;
-}
-
-void TestUpdateCheck::noUpdateIsReportedOnlyToUser()
-{
-    QFETCH(bool, byUser);
-    UpdateSite site;
-    QTemporaryDir folder;
-    QVERIFY(writeFile(folder.filePath("Glimra"), stampedBytes("1.1.2.0", "program")));
-    site.serveManifest("Glimra=1.1.2.0\r\n");
-
-    MessageBoxWatcher boxes;
-    MainWindow window;
-    // The constructor's own check, which must stay silent.
-    QPointer<UpdateDialog> automatic = newestDialog(window);
-    QVERIFY(automatic);
-    prepare(automatic, folder.path());
-    QTRY_VERIFY(automatic.isNull());
-    QVERIFY(boxes.seen.isEmpty());
-
-    window.checkForUpdates(byUser);
-    QPointer<UpdateDialog> check = newestDialog(window);
-    QVERIFY(check);
-    prepare(check, folder.path());
-    QTRY_VERIFY(check.isNull());
-    QCOMPARE(site.requestCount("update.ini"), 2);
-    if (!byUser) {
-        QVERIFY(boxes.seen.isEmpty());
-        return;
-    }
-    QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen.first().title, QStringLiteral("Update"));
-    QCOMPARE(boxes.seen.first().text, QStringLiteral("No updates available."));
-    QCOMPARE(boxes.seen.first().icon, QMessageBox::Information);
-}
-
-void TestUpdateCheck::offeredUpdateAsksTheUser_data()
-{
-    QTest::addColumn<bool>("accept");
-    QTest::newRow("yes") << true;
-    QTest::newRow("no") << false;
-}
-
-void TestUpdateCheck::offeredUpdateAsksTheUser()
-{
-    QFETCH(bool, accept);
-    UpdateSite site;
-    QTemporaryDir folder;
-    QVERIFY(writeFile(folder.filePath("Glimra"), stampedBytes("1.1.2.0", "program")));
-    site.serveManifest("Glimra=1.2.0.0\r\n");
-
-    MessageBoxWatcher boxes(accept ? QMessageBox::Yes : QMessageBox::No);
-    MainWindow window;
-    QPointer<UpdateDialog> dialog = newestDialog(window);
-    prepare(dialog, folder.path());
-    QTRY_COMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen.first().title, QStringLiteral("Update"));
-    QCOMPARE(boxes.seen.first().text,
-             QStringLiteral("New version 1.2.0.0 of Glimra is found!\r\nDo you want to download and install it?"));
-    QCOMPARE(boxes.seen.first().icon, QMessageBox::Question);
-    if (accept) {
-        QTRY_VERIFY(dialog && dialog->isVisible());
-        QVERIFY(dialog->findChild<QPushButton *>(QStringLiteral("update_button"))->isEnabled());
-    } else {
-        QTRY_VERIFY(dialog.isNull());
-    }
-}
-
-void TestUpdateCheck::serverDownShowsNothing()
-{
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    qputenv("GLIMRA_UPDATE_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(port) + "/updates/linux/");
-
-    MessageBoxWatcher boxes;
-    MainWindow window;
-    QPointer<UpdateDialog> automatic = newestDialog(window);
-    QSignalSpy automaticDone(automatic->downloadManager(), &DownloadManager::fileDownloaded);
-    window.checkForUpdates(true);
-    QPointer<UpdateDialog> byUser = newestDialog(window);
-    QVERIFY(byUser != automatic);
-    QSignalSpy byUserDone(byUser->downloadManager(), &DownloadManager::fileDownloaded);
-    QTRY_VERIFY(automaticDone.size() >= 1 && byUserDone.size() >= 1);
-    QVERIFY(boxes.seen.isEmpty());
-    QVERIFY(automatic && !automatic->isVisible());
-    QVERIFY(byUser && !byUser->isVisible());
-    qunsetenv("GLIMRA_UPDATE_URL");
-}
-
-namespace {
-
-// The process listening on a local socket, asked from the socket itself.
-pid_t listeningPid(const QString &serverName)
-{
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(2000))
-        return 0;
-    ucred credentials{};
-    socklen_t length = sizeof credentials;
-    const bool known = getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0;
-    socket.abort();
-    return known ? credentials.pid : 0;
-}
-
-// Ended, or a zombie that nobody here can reap.
-bool processGone(pid_t pid)
-{
-    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    const int close = stat.lastIndexOf(')');
-    return stat.isEmpty() || (close > 0 && stat.mid(close + 2, 1) == "Z");
-}
-
-} // namespace
-
-void TestUpdateCheck::writtenReplacementInstallsItself()
-{
-    GlimraProcess program;
-    const QString folder = program.programFolder();
-    const QByteArray newer = patchedExecutable(QStringLiteral("1.2.0.0"));
-    QVERIFY(!newer.isEmpty());
-    QVERIFY(newer != readFile(program.programPath()));
-
-    UpdateSite site;
-    site.serveManifest("Glimra=1.2.0.0\r\n");
-    site.serveFile("1.2.0.0", "Glimra", newer);
-    launches = {};
-    QPointer<UpdateDialog> dialog = new UpdateDialog;
-    prepare(dialog, folder);
-    QSignalSpy found(dialog, &UpdateDialog::updateFound);
-    dialog->checkForUpdates();
-    QVERIFY(found.wait());
-    dialog->updateAll();
-    QTRY_COMPARE(launches.commands.size(), 1);
-    delete dialog;
-
-    // What the old program would start: the replacement, under its own name, as installer.
-    const QStringList command = QProcess::splitCommand(launches.commands.first());
-    QCOMPARE(command, QStringList{folder + QStringLiteral("/Glimra_new")});
-    QCOMPARE(program.runToEnd({}, 20000, command.first()), 0);
-    QCOMPARE(readFile(program.programPath()), newer);
-
-    // The relaunched program removes the replacement at its start and then runs normally.
-    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(command.first()), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(program.isReady(), 20000);
-    const pid_t relaunched = listeningPid(instanceKey(program.programPath()));
-    QVERIFY(relaunched > 0);
-    ::kill(relaunched, SIGTERM);
-    QTRY_VERIFY_WITH_TIMEOUT(processGone(relaunched), 20000);
-}
 
 GLIMRA_TEST_MAIN(TestUpdateCheck)
 #include "test_updatecheck.moc"
