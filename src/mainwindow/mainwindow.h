@@ -185,6 +185,8 @@ private:
     std::function<QFont(bool *ok, const QFont &initial, QWidget *parent)> fontChooser;
     std::function<QColor(const QColor &initial, QWidget *parent)> colorChooser;
     // mainwindow_browser.cpp
+    // Editing buttons that need a subcategory or a message follow what the lists hold.
+    void updateEditButtons();
     bool fillingSubcategories = false;
     bool subcategoryRefillPending = false;
     // mainwindow_library.cpp / mainwindow_editing.cpp: nodes taken out of the tree stay alive

@@ -89,16 +89,20 @@ void MainWindow::fillSubcatigories()
         fillList(ui->subcategory_list, category ? category->children() : QList<MessageItem *>());
     } while (subcategoryRefillPending);
     fillingSubcategories = false;
+    updateEditButtons();
+}
 
+void MainWindow::updateEditButtons()
+{
     const bool hasSubcategories = ui->subcategory_list->count() > 0;
     if (!hasSubcategories)
         ui->messages_list->clear();
     const bool hasMessages = hasSubcategories && ui->messages_list->count() > 0;
-    ui->message_edit->setEnabled(hasMessages);
-    ui->message_delete->setEnabled(hasMessages);
     ui->subcat_edit->setEnabled(hasSubcategories);
     ui->subcat_delete->setEnabled(hasSubcategories);
     ui->message_add->setEnabled(hasSubcategories);
+    ui->message_edit->setEnabled(hasMessages);
+    ui->message_delete->setEnabled(hasMessages);
 }
 
 void MainWindow::fillMessages(int p_Subcategory)

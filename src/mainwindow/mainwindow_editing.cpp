@@ -109,15 +109,7 @@ void MainWindow::removeSubcategory()
         fillMessages(currentSubcategory);
     }
 
-    const bool hasSubcategories = ui->subcategory_list->count() > 0;
-    if (!hasSubcategories)
-        ui->messages_list->clear();
-    const bool hasMessages = hasSubcategories && ui->messages_list->count() > 0;
-    ui->subcat_delete->setEnabled(hasSubcategories);
-    ui->subcat_edit->setEnabled(hasSubcategories);
-    ui->message_add->setEnabled(hasSubcategories);
-    ui->message_delete->setEnabled(hasMessages);
-    ui->message_edit->setEnabled(hasMessages);
+    updateEditButtons();
 }
 
 void MainWindow::addedMessage(QString p_Text)
