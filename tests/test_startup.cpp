@@ -21,6 +21,7 @@ private slots:
     void leftoverReplacementIsRemoved();
     void installerReplacesProgramAndRelaunches();
     void legacyDataIsMigratedAtStart();
+    void logOnEntryFollowsTheRunningProgram();
 
 private:
     static QByteArray read(const QString &path);
@@ -155,6 +156,17 @@ void TestStartup::legacyDataIsMigratedAtStart()
     QCOMPARE(program.terminate(), 0);
     QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/images")));
     QCOMPARE(read(program.imagesPath() + QStringLiteral("/trip/two.png")), QByteArray("2"));
+}
+
+void TestStartup::logOnEntryFollowsTheRunningProgram()
+{
+    GlimraProcess program;
+    const QString entry = program.homePath() + QStringLiteral("/.config/autostart/Glimra.desktop");
+    write(entry, "[Desktop Entry]\nType=Application\nExec=\"/moved/away/Glimra\"\n");
+    QVERIFY(program.startAndWaitReady());
+    QCOMPARE(program.terminate(), 0);
+    const QByteArray exec = "Exec=\"" + program.programPath().toUtf8() + "\"\n";
+    QVERIFY2(read(entry).contains(exec), read(entry).constData());
 }
 
 GLIMRA_TEST_MAIN(TestStartup)
