@@ -89,6 +89,7 @@ MainWindow::~MainWindow()
         MessageItem::deleteTree(category);
     for (MessageItem *item : qAsConst(retiredItems))
         MessageItem::deleteTree(item);
+    delete trayIconMenu;
     delete ui;
 }
 
@@ -113,9 +114,8 @@ void MainWindow::createActions()
 void MainWindow::createTrayIcon()
 {
     createActions();
-    // The menu has no parent widget; the window deletes it with itself.
+    // A context menu is a window of its own, without a parent; the destructor deletes it.
     trayIconMenu = new QMenu;
-    connect(this, &QObject::destroyed, trayIconMenu, &QObject::deleteLater);
     trayIconMenu->addAction(restoreAction);
     trayIconMenu->addSeparator();
     trayIconMenu->addAction(quitAction);
