@@ -44,18 +44,21 @@ TestTranslations::Catalogue TestTranslations::readCatalogue(const QString &path)
             if (xml.name() == QLatin1String("name")) {
                 context = xml.readElementText();
             } else if (xml.name() == QLatin1String("source")) {
-                source = xml.readElementText();
+                // lupdate writes a CR as a <byte> element inside the text.
+                source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
             } else if (xml.name() == QLatin1String("translation")) {
                 const QString type = xml.attributes().value(QLatin1String("type")).toString();
                 entry.finished = type.isEmpty();
-                entry.translation = xml.readElementText();
+                entry.translation = xml.readElementText(QXmlStreamReader::IncludeChildElements);
             }
         } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
             catalogue.insert({context, source}, entry);
             entry = Entry();
         }
     }
-    return catalogue;
+    if (xml.hasError())
+        qWarning() << path << xml.errorString();
+    return xml.hasError() ? Catalogue() : catalogue;
 }
 
 void TestTranslations::russianCatalogueCoversEverySourceText()
