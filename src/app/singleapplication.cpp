@@ -14,33 +14,49 @@ namespace {
 constexpr char kAck = '\x06';
 // A message is a 32-bit length followed by that many UTF-8 bytes; anything larger is refused.
 constexpr quint32 kMaxMessageBytes = 64 * 1024;
+// A start slower than this is taken as hung; the waiting copy then gives up rather than run twice.
+constexpr int kStartLockWaitMs = 60000;
 } // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     m_serverName = instanceKey(QCoreApplication::applicationFilePath());
 
-    // Two copies starting at the same moment must not both become the first one.
-    QLockFile lock(QDir::temp().filePath(m_serverName + QStringLiteral(".lock")));
-    lock.setStaleLockTime(10000);
-    lock.tryLock(5000);
+    // Held by whichever copy is still starting; a holder that died frees it at once, a live one
+    // is never overtaken however long its start takes.
+    m_startLock = std::make_unique<QLockFile>(QDir::temp().filePath(m_serverName + QStringLiteral(".lock")));
+    m_startLock->setStaleLockTime(0);
+    const bool locked = m_startLock->tryLock(kStartLockWaitMs);
 
     QLocalSocket probe;
     probe.connectToServer(m_serverName);
     if (probe.waitForConnected(1000)) {
         m_running = true;
         probe.disconnectFromServer();
-        return;
+    } else if (!locked && m_startLock->error() == QLockFile::LockFailedError) {
+        // A live copy is still starting after all this time: better no second program than two.
+        qWarning("Another start of this program has not finished within %d s", kStartLockWaitMs / 1000);
+        m_running = true;
     }
+    if (m_running)
+        m_startLock.reset();
+}
 
+bool SingleApplication::startListening()
+{
+    if (m_running || m_server)
+        return m_server && m_server->isListening();
     // Nobody answers: a socket file left by a killed first instance is stale and can go.
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server->listen(m_serverName))
+    const bool listening = m_server->listen(m_serverName);
+    if (listening)
         connect(m_server, &QLocalServer::newConnection, this, &SingleApplication::onNewConnection);
     else
         qWarning("Single-instance server could not listen: %s", qPrintable(m_server->errorString()));
+    m_startLock.reset();
+    return listening;
 }
 
 SingleApplication::~SingleApplication() = default;

@@ -3,12 +3,18 @@
 #include <QApplication>
 #include <QPointer>
 
+#include <memory>
+
 class QLocalServer;
 class QLockFile;
 
 // A QApplication that knows whether another copy of the same executable already runs for the
 // same user, can send that copy a text message and raises a chosen window when one arrives.
 // Built on a local socket whose name derives from the executable's path and the user.
+//
+// The first copy holds a lock file from construction until startListening(): a copy that
+// starts meanwhile waits for it, so it either finds a fully started program answering on the
+// socket or becomes the first copy itself once the lock holder is gone.
 class SingleApplication : public QApplication
 {
     Q_OBJECT
@@ -25,6 +31,8 @@ public:
     ~SingleApplication() override;
 
     bool isRunning() const { return m_running; }
+    // Makes this copy reachable; call once start-up is complete. False when it cannot listen.
+    bool startListening();
     // True only when the running copy received the whole message and confirmed it within the time-out.
     bool sendMessage(const QString &message, int timeout = 5000);
 
@@ -40,5 +48,6 @@ private:
     QString m_serverName;
     bool m_running = false;
     QLocalServer *m_server = nullptr;
+    std::unique_ptr<QLockFile> m_startLock;
     QPointer<QWidget> m_activationWindow;
 };

@@ -68,12 +68,19 @@ int runGlimra(int argc, char **argv)
     preferX11OnWayland(argc, argv);
     Application app(argc, argv);
 
-    if (app.isRunning())
+    if (app.isRunning()) {
+        releaseTerminationSignals();
         return app.sendMessage(QStringLiteral("Wake up"), 5000) ? 0 : 1;
+    }
 
     const QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == UpdateConstants::replacementName())
+    if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == UpdateConstants::replacementName()) {
+        releaseTerminationSignals();
         return installUpdate();
+    }
+
+    // From here on a stop request is held until the event loop runs and then quits normally.
+    quitOnTerminationSignals(&app);
 
     const QString leftover =
         QCoreApplication::applicationDirPath() + QLatin1Char('/') + UpdateConstants::replacementName();
@@ -82,7 +89,6 @@ int runGlimra(int argc, char **argv)
 
     Random::seed(uint(QTime::currentTime().msec()));
     migrateLegacyData();
-    quitOnTerminationSignals(&app);
 
     const int language = QSettings().value(QStringLiteral("Glimra/language"), 0).toInt();
     MainWindow window;
@@ -100,5 +106,7 @@ int runGlimra(int argc, char **argv)
     if (Settings::instance()->isActive())
         QTimer::singleShot(0, &window, [&window] { window.startActivity(); });
 
+    // Only a completely started program answers other copies (and the tests).
+    app.startListening();
     return app.exec();
 }

@@ -14,7 +14,7 @@
 GlimraProcess::GlimraProcess(const QString &executableName) : m_name(executableName)
 {
     QFile::copy(builtExecutable(), programPath());
-    m_process.setProcessEnvironment(environment());
+    setEnvironment(defaultEnvironment());
     m_process.setProgram(programPath());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
@@ -64,6 +64,17 @@ void GlimraProcess::writeSetting(const QString &key, const QVariant &value)
 
 QProcessEnvironment GlimraProcess::environment() const
 {
+    return m_environment;
+}
+
+void GlimraProcess::setEnvironment(const QProcessEnvironment &environment)
+{
+    m_environment = environment;
+    m_process.setProcessEnvironment(environment);
+}
+
+QProcessEnvironment GlimraProcess::defaultEnvironment() const
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QString home = m_home.path();
     env.insert(QStringLiteral("HOME"), home);
@@ -80,11 +91,11 @@ QProcessEnvironment GlimraProcess::environment() const
     return env;
 }
 
-bool GlimraProcess::isReady() const
+bool GlimraProcess::isReady(int timeoutMs) const
 {
     QLocalSocket socket;
     socket.connectToServer(instanceKey(programPath()));
-    const bool ready = socket.waitForConnected(200);
+    const bool ready = socket.waitForConnected(timeoutMs);
     socket.abort();
     return ready;
 }

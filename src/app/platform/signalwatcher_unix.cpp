@@ -4,12 +4,22 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 int signalPipe[2] = {-1, -1};
+
+sigset_t terminationSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&set, sig);
+    return set;
+}
 
 // Only async-signal-safe work here: one byte into the pipe; the event loop does the rest.
 void onSignal(int)
@@ -20,10 +30,25 @@ void onSignal(int)
 
 } // namespace
 
+void holdTerminationSignals()
+{
+    // Threads started later inherit the mask; only this thread ever lets the signals through.
+    const sigset_t set = terminationSignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void releaseTerminationSignals()
+{
+    const sigset_t set = terminationSignals();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 void quitOnTerminationSignals(QCoreApplication *app)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        releaseTerminationSignals();
         return;
+    }
     auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, app);
     QObject::connect(notifier, &QSocketNotifier::activated, app, [notifier, app] {
         notifier->setEnabled(false);
@@ -38,4 +63,5 @@ void quitOnTerminationSignals(QCoreApplication *app)
     action.sa_flags = SA_RESTART;
     for (const int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &action, nullptr);
+    releaseTerminationSignals();
 }
