@@ -87,6 +87,10 @@ void MainWindow::fillSubcatigories()
         subcategoryRefillPending = false;
         const MessageItem *category = categories.value(currentCategory, nullptr);
         fillList(ui->subcategory_list, category ? category->children() : QList<MessageItem *>());
+        // Every inserted row would give the category the same state from the same children:
+        // it follows them once per fill instead of once per row.
+        if (ui->subcategory_list->count() > 0)
+            followSubcategories();
     } while (subcategoryRefillPending);
     fillingSubcategories = false;
     updateEditButtons();
@@ -139,6 +143,7 @@ void MainWindow::subcategoryClicked(int p_Category)
 
 void MainWindow::categoryChecked(int p_Category, Qt::CheckState checkState)
 {
+    libraryChanged();
     MessageItem *category = categories.value(p_Category, nullptr);
     if (!category)
         return;
@@ -154,6 +159,7 @@ void MainWindow::categoryChecked(int p_Category, Qt::CheckState checkState)
 
 void MainWindow::subcategoryChecked(int subcategory, Qt::CheckState checkState)
 {
+    libraryChanged();
     MessageItem *category = categories.value(currentCategory, nullptr);
     MessageItem *node = category ? category->children().value(subcategory, nullptr) : nullptr;
     if (!node)
@@ -174,6 +180,7 @@ void MainWindow::subcategoryChecked(int subcategory, Qt::CheckState checkState)
 
 void MainWindow::messageChecked(int p_Message, Qt::CheckState checkState)
 {
+    libraryChanged();
     const MessageItem *category = categories.value(currentCategory, nullptr);
     MessageItem *subcategory = category ? category->children().value(currentSubcategory, nullptr) : nullptr;
     MessageItem *message = subcategory ? subcategory->children().value(p_Message, nullptr) : nullptr;
@@ -185,6 +192,12 @@ void MainWindow::messageChecked(int p_Message, Qt::CheckState checkState)
 }
 
 void MainWindow::onSubcategoryListModified()
+{
+    if (!fillingSubcategories)
+        followSubcategories();
+}
+
+void MainWindow::followSubcategories()
 {
     MessageItem *category = categories.value(currentCategory, nullptr);
     if (!category)
