@@ -8,7 +8,7 @@ GLIMRA_PACKAGES=(
     cmake make g++ pkg-config ccache
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5
     libssl-dev zlib1g-dev openssl
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils xdotool imagemagick
 )
 
 glimra_install_packages() {

@@ -200,6 +200,22 @@ QByteArray LibraryFile::write(const QList<MessageItem *> &categories, const QLis
     return qCompress(toXml(categories, images).toUtf8(), -1);
 }
 
+bool LibraryFile::save(const QString &path, const QString &xml, QString *errorString)
+{
+    const QByteArray text = xml.toUtf8();
+    if (text.size() > MaxTextSize) {
+        if (errorString)
+            *errorString = tr("The library is larger than %1 MiB.").arg(MaxTextSize / (1024 * 1024));
+        return false;
+    }
+    if (!saveAtomically(path, qCompress(text, -1))) {
+        if (errorString)
+            *errorString = tr("The file could not be written (is the disk full?).");
+        return false;
+    }
+    return true;
+}
+
 QByteArray LibraryFile::uncompress(const QByteArray &bytes)
 {
     if (bytes.size() <= 4)

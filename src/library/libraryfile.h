@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -13,6 +14,8 @@ class MessageItem;
 // nothing in the bytes: every allocation is bounded by the data actually present.
 class LibraryFile
 {
+    Q_DECLARE_TR_FUNCTIONS(LibraryFile)
+
 public:
     enum Status
     {
@@ -48,6 +51,9 @@ public:
     QStringList checkedImages() const { return m_checkedImages; }
 
     static QByteArray write(const QList<MessageItem *> &categories, const QList<Image> &images);
+    // Compresses the XML and replaces the file with it in one step. XML larger than MaxTextSize,
+    // which read() would refuse, is not written: the previous file stays.
+    static bool save(const QString &path, const QString &xml, QString *errorString = nullptr);
     static QString toXml(const QList<MessageItem *> &categories, const QList<Image> &images);
 
     // The text of the file's zlib stream, or an empty array when there is none that decompresses.

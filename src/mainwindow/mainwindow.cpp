@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QSessionManager>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
@@ -48,6 +49,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(ui->subcategory_list->model(), &QAbstractItemModel::rowsRemoved, this,
             &MainWindow::onSubcategoryListModified);
     fillCategoryList();
+    // Created after the first fill: what start-up derives for display is no change of the user's.
+    createLibrarySaver();
 
     connect(ui->select_font_button, &QPushButton::clicked, this, &MainWindow::selectFont);
     connect(ui->start_button, &QPushButton::clicked, this, &MainWindow::toggleActivity);
@@ -60,7 +63,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(ui->language_box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::languageSelected);
     // The library is written before the preferences.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::writeGroups);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::writeSettings);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        writeSettings();
+        preferencesFinal = true;
+    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
     connect(ui->subcat_add, &QPushButton::clicked, this, &MainWindow::addSubcategory);
     connect(ui->subcat_edit, &QPushButton::clicked, this, &MainWindow::editSubcategory);
     connect(ui->subcat_delete, &QPushButton::clicked, this, &MainWindow::removeSubcategory);
@@ -151,4 +158,23 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     hide();
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    persistWindowState();
+}
+
+void MainWindow::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    persistWindowState();
+}
+
+void MainWindow::commitData(QSessionManager &manager)
+{
+    Q_UNUSED(manager)
+    writeGroups();
+    writeSettings();
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class LibrarySaver;
 class MessageItem;
 class QAction;
 class QCloseEvent;
@@ -19,6 +20,7 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
+class QSessionManager;
 class QTimer;
 class QTranslator;
 class UpdateDialog;
@@ -134,6 +136,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private slots:
     void on_colorButton_clicked();
@@ -142,6 +146,8 @@ private slots:
     void on_category_list_itemChanged(QListWidgetItem *item);
     void on_subcategory_list_itemChanged(QListWidgetItem *item);
     void on_messages_list_itemChanged(QListWidgetItem *item);
+    // The session is ending: everything is written at once, in case the process gets no quit.
+    void commitData(QSessionManager &manager);
 
 private:
     friend class MainWindowTestAccess;
@@ -187,6 +193,8 @@ private:
     // mainwindow_browser.cpp
     // Editing buttons that need a subcategory or a message follow what the lists hold.
     void updateEditButtons();
+    // The current category takes the aggregate state of its children.
+    void followSubcategories();
     bool fillingSubcategories = false;
     bool subcategoryRefillPending = false;
     // mainwindow_library.cpp / mainwindow_editing.cpp: nodes taken out of the tree stay alive
@@ -196,6 +204,17 @@ private:
     // never replaced.
     bool keepUnreadableLibrary = false;
     bool preserveUnreadableLibrary(const QString &path);
+    // mainwindow_library.cpp: the library file follows every change while the program runs.
+    LibrarySaver *librarySaver = nullptr;
+    bool librarySaveErrorShown = false;
+    void createLibrarySaver();
+    void libraryChanged();
+    QString libraryXml();
+    void reportLibrarySaveResult(bool ok, const QString &errorString);
+    // mainwindow_settings.cpp: once the quit sequence has written the preferences, nothing
+    // (such as the window going away) may write them again.
+    bool preferencesFinal = false;
+    void persistWindowState();
     // mainwindow_editing.cpp: runs the modal name dialog (exec() when empty); tests drive it instead.
     std::function<void(QDialog *)> nameDialogRunner;
     void runNameDialog(int p_Type, const QString &p_Text, void (MainWindow::*p_Result)(QString));

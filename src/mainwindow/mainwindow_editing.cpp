@@ -45,6 +45,7 @@ void MainWindow::editMessage()
 
 void MainWindow::addedSubcategory(QString p_Name)
 {
+    libraryChanged();
     MessageItem *category = categories.value(currentCategory, nullptr);
     if (!category)
         return;
@@ -63,6 +64,7 @@ void MainWindow::addedSubcategory(QString p_Name)
 
 void MainWindow::editedSubcategory(QString p_Name)
 {
+    libraryChanged();
     MessageItem *category = categories.value(currentCategory, nullptr);
     if (MessageItem *node = category ? category->children().value(currentSubcategory, nullptr) : nullptr)
         node->setText(p_Name);
@@ -73,6 +75,7 @@ void MainWindow::editedSubcategory(QString p_Name)
 
 void MainWindow::removeSubcategory()
 {
+    libraryChanged();
     MessageItem *category = categories.value(currentCategory, nullptr);
     if (!category)
         return;
@@ -114,6 +117,7 @@ void MainWindow::removeSubcategory()
 
 void MainWindow::addedMessage(QString p_Text)
 {
+    libraryChanged();
     MessageItem *category = categories.value(currentCategory, nullptr);
     MessageItem *subcategory = category ? category->children().value(currentSubcategory, nullptr) : nullptr;
     if (!subcategory)
@@ -140,6 +144,7 @@ void MainWindow::addedMessage(QString p_Text)
 
 void MainWindow::editedMessage(QString p_Text)
 {
+    libraryChanged();
     const MessageItem *category = categories.value(currentCategory, nullptr);
     const MessageItem *subcategory = category ? category->children().value(currentSubcategory, nullptr) : nullptr;
     const int row = ui->messages_list->currentRow();
@@ -152,6 +157,7 @@ void MainWindow::editedMessage(QString p_Text)
 
 void MainWindow::removeMessage()
 {
+    libraryChanged();
     MessageItem *category = categories.value(currentCategory, nullptr);
     MessageItem *subcategory = category ? category->children().value(currentSubcategory, nullptr) : nullptr;
     if (!subcategory)

@@ -4,6 +4,7 @@
 #include "flash/flashsession.h"
 #include "flash/placement.h"
 #include "flash/random.h"
+#include "library/librarysaver.h"
 #include "library/messageitem.h"
 #include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
@@ -132,6 +133,8 @@ void MainWindow::showTimeout()
         alignRandomWidget(overlay);
 
     showTimer->stop();
+    // The library file is not prepared while an entry is on screen.
+    librarySaver->setHeld(true);
     overlay->show();
     hideTimer->start();
 }
@@ -141,6 +144,7 @@ void MainWindow::hideTimeout()
     overlay->hide();
     hideTimer->stop();
     showTimer->start();
+    librarySaver->setHeld(false);
 }
 
 int MainWindow::getDisplayTime()

@@ -3,13 +3,16 @@
 
 #include "app/filemanager.h"
 #include "library/libraryfile.h"
+#include "library/librarysaver.h"
 #include "library/messageitem.h"
 #include "library/outlineparser.h"
 #include "thumbnails/qimageviewer.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSignalBlocker>
 
 namespace {
@@ -50,20 +53,65 @@ bool MainWindow::preserveUnreadableLibrary(const QString &path)
     return !keepUnreadableLibrary;
 }
 
-void MainWindow::writeGroups()
+void MainWindow::createLibrarySaver()
 {
+    librarySaver =
+        new LibrarySaver([this] { return libraryXml(); },
+                         [](const QString &xml, QString *errorString) {
+                             return LibraryFile::save(FileManager::instance()->messagesPath(), xml, errorString);
+                         },
+                         this);
+    connect(librarySaver, &LibrarySaver::saved, this, &MainWindow::reportLibrarySaveResult);
+    connect(imageViewer, &QImageViewer::contentChanged, this, &MainWindow::libraryChanged);
+}
+
+void MainWindow::libraryChanged()
+{
+    if (librarySaver)
+        librarySaver->markChanged();
+}
+
+QString MainWindow::libraryXml()
+{
+    const QString path = FileManager::instance()->messagesPath();
+    if (keepUnreadableLibrary && QFileInfo::exists(path) && !preserveUnreadableLibrary(path))
+        return QString();
     QList<LibraryFile::Image> images;
     for (int i = 0; i < imageViewer->count(); ++i) {
         if (const QImageViewerItem *tile = imageViewer->at(i))
             images.append({tile->getFileName(), tile->isChecked()});
     }
-    const QByteArray bytes = LibraryFile::write(categories, images);
+    return LibraryFile::toXml(categories, images);
+}
 
-    const QString path = FileManager::instance()->messagesPath();
-    if (keepUnreadableLibrary && QFileInfo::exists(path) && !preserveUnreadableLibrary(path))
+void MainWindow::reportLibrarySaveResult(bool ok, const QString &errorString)
+{
+    if (ok) {
+        // A later failure, after the user made room, is worth telling again.
+        librarySaveErrorShown = false;
         return;
-    if (!LibraryFile::saveAtomically(path, bytes))
-        qDebug() << "Could not write the library file" << path;
+    }
+    qWarning("Could not save the library: %s", qPrintable(errorString));
+    if (librarySaveErrorShown)
+        return;
+    librarySaveErrorShown = true;
+    // Not modal: flashing goes on, and the next change or the quit tries again.
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, tr("Error!"),
+                        tr("The library could not be saved to %1:\n%2\n\nThe file keeps its previous "
+                           "content. Glimra tries again at the next change and when it quits.")
+                            .arg(QDir::toNativeSeparators(FileManager::instance()->messagesPath()), errorString),
+                        QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+void MainWindow::writeGroups()
+{
+    QString error;
+    if (!librarySaver->saveNow(&error) && !error.isEmpty())
+        qWarning("Could not save the library: %s", qPrintable(error));
 }
 
 void MainWindow::parseMessagesFromText(QString p_FileName)
@@ -93,6 +141,8 @@ void MainWindow::parseMessagesFromText(QString p_FileName)
         const QSignalBlocker blocker(list);
         list->item(list->count() - 1)->setText(tr("Custom messages"));
     }
+    // Written at once: an import replaces most of the library.
+    writeGroups();
 }
 
 void MainWindow::buildPlaceholderLibrary()

@@ -50,6 +50,7 @@ void MainWindow::displaySelected(int p_Num)
 {
     displayId = p_Num;
     QSettings().setValue(kDisplayKey, p_Num);
+    writeSettings();
     // setInterval restarts a running timer, so the current wait starts over with the new length.
     if (showTimer)
         showTimer->setInterval(getDisplayTime());
@@ -59,6 +60,7 @@ void MainWindow::durationSelected(int p_Num)
 {
     durationId = p_Num;
     QSettings().setValue(kDurationKey, p_Num);
+    writeSettings();
     const int duration = getDurationTime();
     if (opacityEffect)
         opacityEffect->setOpacity(duration < 20 ? 0.15 : 1.0);
@@ -71,6 +73,7 @@ void MainWindow::locationSelected(int p_Num)
     // The scheduler reads the location buttons at every showing.
     locationId = p_Num;
     QSettings().setValue(kLocationKey, p_Num);
+    writeSettings();
 }
 
 void MainWindow::languageSelected(int p_Num)
@@ -174,6 +177,12 @@ void MainWindow::loadSettings()
         ui->run_on_startup_box->setChecked(true);
 }
 
+void MainWindow::persistWindowState()
+{
+    if (!preferencesFinal)
+        writeSettings();
+}
+
 void MainWindow::writeSettings()
 {
     QSettings store;
@@ -185,6 +194,7 @@ void MainWindow::writeSettings()
     settings->setSelectedDuration(checkedName(ui->duration_group));
     settings->setSelectedDisplay(checkedName(ui->display_group));
     settings->setSelectedLocation(checkedName(ui->location_group));
+    settings->sync();
 }
 
 void MainWindow::applyFont(const QFont &font)

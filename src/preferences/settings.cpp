@@ -108,6 +108,11 @@ bool Settings::isActive() const
     return m_store->value(QStringLiteral("isActive"), false).toBool();
 }
 
+void Settings::sync()
+{
+    m_store->sync();
+}
+
 void Settings::setActive(bool on)
 {
     m_store->setValue(QStringLiteral("isActive"), on);

@@ -35,6 +35,9 @@ public:
     QFont messageFont();
     void setMessageFont(const QFont &font);
 
+    // Writes what was set so far to the store now rather than at the next event loop pass.
+    void sync();
+
     bool isActive() const;
     // Flushed at once: a crash must not resume or lose the session state.
     void setActive(bool on);

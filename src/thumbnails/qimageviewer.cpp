@@ -35,8 +35,11 @@ void QImageViewer::addItem(QImageViewerItem *p_Item)
     p_Item->setParent(widget());
     items.append(p_Item);
     connect(p_Item, &QImageViewerItem::removeRequest, this, &QImageViewer::removeRequested);
+    connect(p_Item, &QImageViewerItem::checked, this, &QImageViewer::contentChanged);
+    connect(p_Item, &QImageViewerItem::unchecked, this, &QImageViewer::contentChanged);
     p_Item->show();
     rearrangeItems(true);
+    emit contentChanged();
 }
 
 void QImageViewer::setItemSelected(const QString &name)
@@ -55,6 +58,7 @@ void QImageViewer::removeRequested(QImageViewerItem *p_Item)
     p_Item->hide();
     p_Item->deleteLater();
     rearrangeItems(true);
+    emit contentChanged();
 }
 
 QStringList QImageViewer::selectedList() const

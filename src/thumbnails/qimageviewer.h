@@ -16,6 +16,8 @@ class QImageViewer : public QScrollArea
 
 signals:
     void somethingMoved(QLabel *p_Label);
+    // A tile was added, removed, checked or unchecked.
+    void contentChanged();
 
 public slots:
     void rearrangeItems(bool force = false);

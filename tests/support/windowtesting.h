@@ -27,6 +27,7 @@ public:
     static QImageViewer *grid(MainWindow &w) { return w.imageViewer; }
     static QSystemTrayIcon *trayIcon(MainWindow &w) { return w.trayIcon; }
     static const QList<MessageItem *> &retiredItems(MainWindow &w) { return w.retiredItems; }
+    static LibrarySaver *librarySaver(MainWindow &w) { return w.librarySaver; }
     static void setNameDialogRunner(MainWindow &w, std::function<void(QDialog *)> runner)
     {
         w.nameDialogRunner = std::move(runner);

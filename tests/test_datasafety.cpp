@@ -1,0 +1,254 @@
+#include "glimraprocess.h"
+#include "library/libraryfile.h"
+#include "library/messageitem.h"
+#include "testhome.h"
+#include "xserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <memory>
+
+#include <unistd.h>
+
+// What reaches the disk when the program is stopped, loses its X server or its disk fills up,
+// observed on the built program in a temporary home.
+class TestDataSafety : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stopTheMomentItIsReachableQuitsNormally();
+    void simultaneousStartsLeaveOneRunning();
+    void importSurvivesTheXServerDying();
+    void checkReachesTheFileWithoutQuitting();
+    void fullDiskKeepsThePreviousLibrary_data();
+    void fullDiskKeepsThePreviousLibrary();
+
+private:
+    static QByteArray read(const QString &path);
+    static QString libraryXml(const QString &path);
+    static QString writeOutline(const QString &folder);
+};
+
+namespace {
+
+// A small tmpfs over a folder, for as long as the object lives.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString &folder) : m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        m_mounted = QProcess::execute(QStringLiteral("mount"),
+                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                       QStringLiteral("size=256k"), QStringLiteral("tmpfs"), folder}) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_folder});
+    }
+    bool isMounted() const { return m_mounted; }
+
+    // Fills the disk until only `bytesLeft` (rounded to whole pages) remain.
+    bool fill(qint64 bytesLeft)
+    {
+        QFile filler(m_folder + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size()) {
+        }
+        filler.close();
+        return bytesLeft == 0 || filler.resize(filler.size() - bytesLeft);
+    }
+    void empty() { QFile::remove(m_folder + QStringLiteral("/filler")); }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
+// A library whose file does not compress: larger than the few KiB some cases leave free.
+QByteArray incompressibleLibrary()
+{
+    auto category = std::make_unique<MessageItem>();
+    category->setText(QStringLiteral("Kept"));
+    auto *subcategory = new MessageItem;
+    subcategory->setText(QStringLiteral("Kept too"));
+    category->addChild(subcategory);
+    for (int i = 0; i < 1500; ++i) {
+        auto *message = new MessageItem;
+        message->setText(QString::number(QRandomGenerator::global()->generate64(), 36));
+        subcategory->addChild(message);
+    }
+    const QByteArray bytes = LibraryFile::write({category.get()}, {});
+    MessageItem::deleteTree(category.release());
+    return bytes;
+}
+
+} // namespace
+
+QByteArray TestDataSafety::read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString TestDataSafety::libraryXml(const QString &path)
+{
+    return QString::fromUtf8(LibraryFile::uncompress(read(path)));
+}
+
+QString TestDataSafety::writeOutline(const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/outline.txt");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("Imported\r\n\tFrom text\r\n\t\tI keep what I import\r\n");
+    return path;
+}
+
+void TestDataSafety::stopTheMomentItIsReachableQuitsNormally()
+{
+    // Once it answers, nothing of the start may be lost to a stop request: repeated, since the
+    // window of risk was a matter of milliseconds.
+    for (int round = 0; round < 10; ++round) {
+        GlimraProcess program;
+        program.process().setArguments({QStringLiteral("-i"), writeOutline(program.homePath())});
+        program.process().start();
+        QVERIFY(program.process().waitForStarted(30000));
+        QDeadlineTimer deadline(60000);
+        while (!program.isReady(0)) {
+            QVERIFY2(!deadline.hasExpired(), "the program never became reachable");
+            QVERIFY(!program.process().waitForFinished(1));
+        }
+        QCOMPARE(program.terminate(), 0);
+        QVERIFY2(libraryXml(program.messagesPath()).contains(QLatin1String("NAME=\"Imported\"")),
+                 qPrintable(QStringLiteral("round %1").arg(round)));
+    }
+}
+
+void TestDataSafety::simultaneousStartsLeaveOneRunning()
+{
+    GlimraProcess program;
+    QProcess other;
+    other.setProcessEnvironment(program.environment());
+    other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.process().start();
+    other.start(program.programPath(), QStringList());
+    QVERIFY(program.process().waitForStarted(30000));
+    QVERIFY(other.waitForStarted(30000));
+
+    // The later of the two wakes the earlier one and ends; the earlier one keeps running.
+    QTRY_VERIFY_WITH_TIMEOUT(program.process().state() == QProcess::NotRunning || other.state() == QProcess::NotRunning,
+                             60000);
+    QProcess &ended = other.state() == QProcess::NotRunning ? other : program.process();
+    QProcess &running = &ended == &other ? program.process() : other;
+    QCOMPARE(ended.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(ended.exitCode(), 0);
+    QVERIFY(program.isReady());
+    QCOMPARE(running.state(), QProcess::Running);
+    running.terminate();
+    QVERIFY(running.waitForFinished(30000));
+    QCOMPARE(running.exitCode(), 0);
+}
+
+void TestDataSafety::importSurvivesTheXServerDying()
+{
+    XServer x;
+    if (!x.start())
+        QSKIP("Xvfb is not available");
+    GlimraProcess program;
+    program.setEnvironment(x.environment(program.environment()));
+    QVERIFY(program.startAndWaitReady({QStringLiteral("-i"), writeOutline(program.homePath())}));
+
+    // Qt ends the process at once when its X connection breaks: no quit sequence runs.
+    x.kill();
+    QVERIFY(program.process().waitForFinished(30000));
+    QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("NAME=\"Imported\"")));
+}
+
+void TestDataSafety::checkReachesTheFileWithoutQuitting()
+{
+    XServer x;
+    if (!x.start())
+        QSKIP("Xvfb is not available");
+    GlimraProcess program;
+    program.setEnvironment(x.environment(program.environment()));
+    QVERIFY(program.startAndWaitReady());
+
+    // The category list has the focus; Space checks its first row.
+    QCOMPARE(x.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                        QStringLiteral("^Glimra$"), QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                        QStringLiteral("key"), QStringLiteral("space")}),
+             0);
+    QTRY_VERIFY_WITH_TIMEOUT(libraryXml(program.messagesPath())
+                                 .contains(QLatin1String("<CATEGORY NAME=\"Personal Development\" SELECTED=\"1\">")),
+                             3000);
+    QCOMPARE(program.process().state(), QProcess::Running);
+}
+
+void TestDataSafety::fullDiskKeepsThePreviousLibrary_data()
+{
+    QTest::addColumn<bool>("changeWhileRunning");
+    QTest::addColumn<int>("bytesLeft");
+    QTest::newRow("at quit, disk full") << false << 0;
+    QTest::newRow("at quit, 4 KiB left") << false << 4096;
+    QTest::newRow("after a change, disk full") << true << 0;
+}
+
+void TestDataSafety::fullDiskKeepsThePreviousLibrary()
+{
+    QFETCH(bool, changeWhileRunning);
+    QFETCH(int, bytesLeft);
+    if (::geteuid() != 0)
+        QSKIP("mounting a small disk needs root");
+
+    XServer x;
+    if (!x.start())
+        QSKIP("Xvfb is not available");
+    GlimraProcess program;
+    program.setEnvironment(x.environment(program.environment()));
+    SmallDisk disk(program.dataFolder());
+    if (!disk.isMounted())
+        QSKIP("tmpfs could not be mounted here");
+    const QByteArray kept = incompressibleLibrary();
+    QVERIFY(kept.size() > bytesLeft + 4096);
+    {
+        QFile file(program.messagesPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(kept), qint64(kept.size()));
+    }
+    QVERIFY(QDir().mkpath(program.imagesPath()));
+    QVERIFY(disk.fill(bytesLeft));
+
+    QVERIFY(program.startAndWaitReady());
+    if (changeWhileRunning) {
+        QCOMPARE(x.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                            QStringLiteral("^Glimra$"), QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                            QStringLiteral("key"), QStringLiteral("space")}),
+                 0);
+        // The user is told; the file is untouched.
+        QCOMPARE(x.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                            QStringLiteral("^Error!$")}),
+                 0);
+        QCOMPARE(read(program.messagesPath()), kept);
+    }
+    QCOMPARE(program.terminate(), 0);
+    QCOMPARE(read(program.messagesPath()), kept);
+    const QStringList left = QDir(program.dataFolder()).entryList(QDir::Files);
+    QCOMPARE(left, QStringList({QStringLiteral("filler"), QStringLiteral("messages.dat")}));
+
+    // With room again, the next run reads the kept library and writes it back.
+    disk.empty();
+    QVERIFY(program.startAndWaitReady());
+    QCOMPARE(program.terminate(), 0);
+    QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("<CATEGORY NAME=\"Kept\"")));
+}
+
+GLIMRA_TEST_MAIN(TestDataSafety)
+#include "test_datasafety.moc"
