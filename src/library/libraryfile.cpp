@@ -1,11 +1,11 @@
 #include "libraryfile.h"
 
+#include "core/atomicfile.h"
 #include "messageitem.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <QtEndian>
@@ -242,16 +242,9 @@ QByteArray LibraryFile::readFileBytes(const QString &path)
     return file.read(qMin(file.size(), MaxFileSize));
 }
 
-bool LibraryFile::saveAtomically(const QString &path, const QByteArray &bytes)
+bool LibraryFile::saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(path, bytes, errorString);
 }
 
 QString LibraryFile::backupUnreadable(const QString &path)

@@ -55,7 +55,7 @@ public:
     // All bytes of a file up to MaxFileSize; empty when it cannot be opened.
     static QByteArray readFileBytes(const QString &path);
     // Replaces the file in one step: a failed or interrupted write leaves the old file whole.
-    static bool saveAtomically(const QString &path, const QByteArray &bytes);
+    static bool saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString = nullptr);
     // Copies the file to a free name "<path>.unreadable-YYYYMMDD-HHMMSS[-N]"; returns that name,
     // or an empty string when no copy could be made.
     static QString backupUnreadable(const QString &path);
