@@ -1,11 +1,13 @@
 #include "core/atomicfile.h"
 #include "library/libraryfile.h"
+#include "preferences/autostart.h"
 #include "testhome.h"
 #include "tmpfsmount.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 namespace {
 
@@ -76,6 +78,28 @@ private slots:
                                : writeFileAtomically(path, replacement));
         QCOMPARE(LibraryFile::readFileBytes(path), replacement);
         QCOMPARE(entries(disk.path()), QStringList{"messages.dat"});
+    }
+
+    void fullDiskKeepsTheLogOnEntry()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the log-on entry is a registry value on Windows");
+#else
+        TmpfsMount disk(64 * 1024);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(QStringLiteral("no small file system to fill: ") + disk.errorString()));
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(disk.path()));
+        Autostart::write(QStringLiteral("\"/old/Glimra\""));
+        const QByteArray old = LibraryFile::readFileBytes(Autostart::desktopFilePath());
+        QVERIFY(old.contains("Exec=\"/old/Glimra\"\n"));
+
+        QCOMPARE(disk.fill(disk.filePath(QStringLiteral("filler"))), qint64(0));
+        Autostart::write(QStringLiteral("\"/new/Glimra\""));
+        QCOMPARE(LibraryFile::readFileBytes(Autostart::desktopFilePath()), old);
+        QCOMPARE(entries(disk.path() + QStringLiteral("/autostart")), QStringList{"Glimra.desktop"});
+#endif
     }
 };
 
