@@ -4,6 +4,8 @@
 #include "library/outlineparser.h"
 #include "testhome.h"
 
+#include <QScopeGuard>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -174,6 +176,56 @@ private slots:
 #else
         QSKIP("needs a file size limit");
 #endif
+    }
+
+    void writerKeepsTheReadersBound_data()
+    {
+        QTest::addColumn<int>("excess"); // bytes of XML beyond LibraryFile::MaxTextSize
+
+        QTest::newRow("exactly the largest readable XML") << 0;
+        QTest::newRow("one byte more") << 1;
+    }
+
+    void writerKeepsTheReadersBound()
+    {
+        QFETCH(int, excess);
+
+        // One message carries the bulk; the rest of the XML is what an empty text leaves.
+        auto *category = new MessageItem;
+        auto *subcategory = new MessageItem;
+        auto *message = new MessageItem;
+        category->setText(QStringLiteral("c"));
+        subcategory->setText(QStringLiteral("s"));
+        category->addChild(subcategory);
+        subcategory->addChild(message);
+        const QList<MessageItem *> categories{category};
+        const auto cleanup = qScopeGuard([&] { MessageItem::deleteTree(category); });
+        const int overhead = LibraryFile::toXml(categories, {}).toUtf8().size();
+        message->setText(QString(LibraryFile::MaxTextSize - overhead + excess, QLatin1Char('m')));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        QVERIFY(LibraryFile::saveAtomically(path, library("<CATEGORY NAME=\"old\"/>")));
+        const QByteArray old = LibraryFile::readFileBytes(path);
+
+        const QByteArray bytes = LibraryFile::write(categories, {});
+        // Only its length is compared; letting it go before reading back lowers the peak memory.
+        const int textSize = message->text().size();
+        message->setText(QString());
+        const bool saved = LibraryFile::saveAtomically(path, bytes);
+        if (excess > 0) {
+            // Refused as a whole, and the file the reader would still accept stays.
+            QVERIFY(bytes.isEmpty());
+            QVERIFY(!saved);
+            QCOMPARE(LibraryFile::readFileBytes(path), old);
+            return;
+        }
+        QVERIFY(saved);
+        LibraryFile file;
+        QCOMPARE(file.read(LibraryFile::readFileBytes(path)), LibraryFile::Ok);
+        QCOMPARE(LibraryFile::uncompress(bytes).size(), LibraryFile::MaxTextSize);
+        QCOMPARE(file.categories().size(), 1);
+        QCOMPARE(file.categories().first()->child(0)->child(0)->text().size(), textSize);
     }
 
     void outlineImport_data()

@@ -197,7 +197,10 @@ QString LibraryFile::toXml(const QList<MessageItem *> &categories, const QList<I
 
 QByteArray LibraryFile::write(const QList<MessageItem *> &categories, const QList<Image> &images)
 {
-    return qCompress(toXml(categories, images).toUtf8(), -1);
+    const QByteArray xml = toXml(categories, images).toUtf8();
+    if (xml.size() > MaxTextSize)
+        return QByteArray();
+    return qCompress(xml, -1);
 }
 
 QByteArray LibraryFile::uncompress(const QByteArray &bytes)
@@ -244,6 +247,11 @@ QByteArray LibraryFile::readFileBytes(const QString &path)
 
 bool LibraryFile::saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString)
 {
+    if (bytes.isEmpty()) {
+        if (errorString)
+            *errorString = QStringLiteral("Nothing to write: the library is too large or empty");
+        return false;
+    }
     return writeFileAtomically(path, bytes, errorString);
 }
 

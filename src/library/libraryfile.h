@@ -47,6 +47,8 @@ public:
     // NAMEs of the IMAGE elements with a non-zero SELECTED, in file order.
     QStringList checkedImages() const { return m_checkedImages; }
 
+    // The file's bytes; empty when the XML would exceed MaxTextSize, since read() would refuse
+    // such a file (saveAtomically() never writes empty bytes, so the old file then stays).
     static QByteArray write(const QList<MessageItem *> &categories, const QList<Image> &images);
     static QString toXml(const QList<MessageItem *> &categories, const QList<Image> &images);
 
@@ -55,6 +57,7 @@ public:
     // All bytes of a file up to MaxFileSize; empty when it cannot be opened.
     static QByteArray readFileBytes(const QString &path);
     // Replaces the file in one step: a failed or interrupted write leaves the old file whole.
+    // Empty bytes are refused, as they are never a library (see write()).
     static bool saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString = nullptr);
     // Copies the file to a free name "<path>.unreadable-YYYYMMDD-HHMMSS[-N]"; returns that name,
     // or an empty string when no copy could be made.
