@@ -228,6 +228,55 @@ private slots:
         QCOMPARE(file.categories().first()->child(0)->child(0)->text().size(), textSize);
     }
 
+    void leftoverTemporariesAreRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+
+        QTest::newRow("letters and digits") << "messages.dat.a1B2c3" << true;
+        QTest::newRow("digits only") << "messages.dat.123456" << true;
+        QTest::newRow("upper case") << "messages.dat.QWERTY" << true;
+        QTest::newRow("legacy copy") << "messages.dat.legacy" << false;
+        QTest::newRow("legacy copy, other case") << "messages.dat.Legacy" << false;
+        QTest::newRow("further legacy copy") << "messages.dat-1.legacy" << false;
+        QTest::newRow("unreadable backup") << "messages.dat.unreadable-20240102-030405" << false;
+        QTest::newRow("five characters") << "messages.dat.a1B2c" << false;
+        QTest::newRow("seven characters") << "messages.dat.a1B2c3d" << false;
+        QTest::newRow("punctuation") << "messages.dat.a1-2c3" << false;
+        QTest::newRow("not ASCII") << "messages.dat.äbcdef" << false;
+        QTest::newRow("no dot") << "messages.databcdef" << false;
+        QTest::newRow("another file's temporary") << "settings.dat.a1B2c3" << false;
+        QTest::newRow("longer name") << "old-messages.dat.a1B2c3" << false;
+        QTest::newRow("picture") << "messages.dat.a1B2c3.png" << false;
+    }
+
+    void leftoverTemporariesAreRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        const QString other = dir.filePath(name);
+        QVERIFY(LibraryFile::saveAtomically(path, "library"));
+        QVERIFY(LibraryFile::saveAtomically(other, "other"));
+        QCOMPARE(LibraryFile::removeLeftoverTemporaries(path), removed ? QStringList{other} : QStringList());
+        QCOMPARE(QFileInfo::exists(other), !removed);
+        QCOMPARE(LibraryFile::readFileBytes(path), QByteArray("library"));
+    }
+
+    void leftoverTemporariesAreOnlyFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        QVERIFY(LibraryFile::saveAtomically(path, "library"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("messages.dat.folder")));
+        QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("messages.dat.linked"))));
+        QCOMPARE(LibraryFile::removeLeftoverTemporaries(path), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({"messages.dat", "messages.dat.folder", "messages.dat.linked"}));
+    }
+
     void outlineImport_data()
     {
         QTest::addColumn<QByteArray>("outline");

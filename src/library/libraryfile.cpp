@@ -4,8 +4,10 @@
 #include "messageitem.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <QtEndian>
@@ -253,6 +255,27 @@ bool LibraryFile::saveAtomically(const QString &path, const QByteArray &bytes, Q
         return false;
     }
     return writeFileAtomically(path, bytes, errorString);
+}
+
+QStringList LibraryFile::removeLeftoverTemporaries(const QString &libraryPath)
+{
+    // QSaveFile names its temporary "<name>." plus six random letters or digits; the legacy copy
+    // kept by the migration happens to fit that pattern too.
+    static const QRegularExpression suffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QFileInfo library(libraryPath);
+    const QString name = library.fileName();
+    QDir folder = library.absoluteDir();
+    QStringList removed;
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &entry : entries) {
+        const QString rest = entry.mid(name.size());
+        if (!entry.startsWith(name) || !suffix.match(rest).hasMatch() ||
+            rest.compare(QLatin1String(".legacy"), Qt::CaseInsensitive) == 0)
+            continue;
+        if (folder.remove(entry))
+            removed << folder.filePath(entry);
+    }
+    return removed;
 }
 
 QString LibraryFile::backupUnreadable(const QString &path)

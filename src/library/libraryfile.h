@@ -59,6 +59,10 @@ public:
     // Replaces the file in one step: a failed or interrupted write leaves the old file whole.
     // Empty bytes are refused, as they are never a library (see write()).
     static bool saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString = nullptr);
+    // Removes the temporaries that an interrupted save leaves beside the library file
+    // ("<name>." followed by exactly six letters or digits; "<name>.legacy" is not one of them).
+    // Returns the paths removed.
+    static QStringList removeLeftoverTemporaries(const QString &libraryPath);
     // Copies the file to a free name "<path>.unreadable-YYYYMMDD-HHMMSS[-N]"; returns that name,
     // or an empty string when no copy could be made.
     static QString backupUnreadable(const QString &path);
