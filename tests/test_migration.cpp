@@ -3,6 +3,7 @@
 #include "glimraprocess.h"
 #include "library/libraryfile.h"
 #include "testhome.h"
+#include "tmpfsmount.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +11,10 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using Files = QMap<QString, QString>; // relative path -> content
 
@@ -24,6 +29,8 @@ private slots:
     void migratesWithoutLoss();
     void leavesTheDataFolderAlone_data();
     void leavesTheDataFolderAlone();
+    void readOnlyLegacyLibraryIsCopiedOnce_data();
+    void readOnlyLegacyLibraryIsCopiedOnce();
     void builtProgramKeepsDataInItsOwnFolder_data();
     void builtProgramKeepsDataInItsOwnFolder();
     void cpDirCopiesVisibleTreeOnly();
@@ -166,6 +173,56 @@ void TestMigration::leavesTheDataFolderAlone()
         if (layout == Layout::DataFolderInsideLegacyImages)
             after.insert(QStringLiteral("messages.dat"), after.take(QStringLiteral("images/sub/messages.dat")));
         QCOMPARE(after, files);
+    }
+}
+
+// Root may delete from any folder it can write to, so there a read-only mount takes the part of
+// a program folder that the user may not change.
+void TestMigration::readOnlyLegacyLibraryIsCopiedOnce_data()
+{
+    QTest::addColumn<Files>("user");
+    QTest::newRow("no library of the user's yet") << Files{};
+    QTest::newRow("the user's own library") << Files{{"messages.dat", "U"}};
+}
+
+void TestMigration::readOnlyLegacyLibraryIsCopiedOnce()
+{
+    QFETCH(Files, user);
+    const Files legacy{{"messages.dat", "L"}, {"images/a.jpg", "a"}};
+    TmpfsMount mount(1024 * 1024);
+    QTemporaryDir fallback;
+    QString exe = mount.path();
+    if (!mount.isMounted()) {
+#ifdef Q_OS_UNIX
+        if (::geteuid() == 0)
+            QSKIP(qPrintable(QStringLiteral("no read-only folder for root: ") + mount.errorString()));
+#endif
+        exe = fallback.path();
+    }
+    write(exe, legacy);
+    const auto writable = qScopeGuard([&] {
+        mount.setReadOnly(false);
+        QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::WriteOwner);
+    });
+    if (mount.isMounted())
+        QVERIFY(mount.setReadOnly(true));
+    else
+        QVERIFY(QFile::setPermissions(exe, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QVERIFY(!QFile::remove(exe + QStringLiteral("/messages.dat")));
+
+    QTemporaryDir data;
+    write(data.path(), user);
+    LegacyMigration migration(exe + QStringLiteral("/messages.dat"), exe + QStringLiteral("/images"),
+                              data.filePath(QStringLiteral("messages.dat")), data.filePath(QStringLiteral("images")));
+    QString library = user.value(QStringLiteral("messages.dat"), QStringLiteral("L"));
+    for (int run = 1; run <= 3; ++run) {
+        migration.run();
+        QCOMPARE(read(exe), legacy);
+        const Files expected{{"messages.dat", library}, {"messages.dat.legacy", "L"}, {"images/a.jpg", "a"}};
+        QCOMPARE(read(data.path()), expected);
+        // The program saves the library at every quit, so it differs from the legacy one later.
+        library = QStringLiteral("saved at quit %1").arg(run);
+        write(data.path(), {{"messages.dat", library}});
     }
 }
 

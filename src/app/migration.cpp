@@ -104,19 +104,26 @@ bool LegacyMigration::migrateLibrary()
 {
     if (!QFileInfo(m_legacyMessages).isFile() || sameLocation(m_legacyMessages, m_messages))
         return true;
-    QString target = m_messages;
-    if (QFileInfo::exists(m_messages)) {
-        // The user's own library wins; the older one is kept beside it rather than thrown away.
-        if (sameContent(m_legacyMessages, m_messages))
-            return QFile::remove(m_legacyMessages);
-        target = m_messages + QStringLiteral(".legacy");
-        if (QFileInfo::exists(target))
-            target = freeName(target);
+    // Bytes already present as the user's library or as a kept legacy copy were migrated by an
+    // earlier start; only the removal is left, which a read-only program folder refuses every time.
+    const QString kept = m_messages + QStringLiteral(".legacy");
+    if (sameContent(m_legacyMessages, m_messages) || copiedBefore(m_legacyMessages, kept))
+        return QFile::remove(m_legacyMessages);
+
+    // The user's own library wins; the older one is kept beside it rather than thrown away.
+    const bool userHasLibrary = QFileInfo::exists(m_messages);
+    const QString target = !userHasLibrary ? m_messages : QFileInfo::exists(kept) ? freeName(kept) : kept;
+    if (userHasLibrary)
         qDebug() << "Keeping the legacy library as" << target;
-    }
     if (!QFile::copy(m_legacyMessages, target))
         return false;
-    return QFile::remove(m_legacyMessages);
+    if (QFile::remove(m_legacyMessages))
+        return true;
+    // The legacy file stays, and the user's library changes at the next save: a kept copy is
+    // what lets later starts recognise these bytes as migrated.
+    if (target == m_messages)
+        QFile::copy(m_legacyMessages, QFileInfo::exists(kept) ? freeName(kept) : kept);
+    return false;
 }
 
 bool LegacyMigration::mergeFolder(const QString &source, const QString &destination)

@@ -8,7 +8,8 @@
 // - legacy pictures are merged into the per-user folder; a clash with different content keeps both;
 // - anything that fails to copy stays where it was and is tried again at the next start;
 // - a legacy item that is the per-user one itself (same folder, or reached through a symlink) is
-//   left alone.
+//   left alone;
+// - a legacy library that cannot be removed (read-only program folder) is copied only once.
 class LegacyMigration
 {
 public:
