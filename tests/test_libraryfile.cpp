@@ -4,6 +4,8 @@
 #include "library/outlineparser.h"
 #include "testhome.h"
 
+#include <QScopeGuard>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -174,6 +176,105 @@ private slots:
 #else
         QSKIP("needs a file size limit");
 #endif
+    }
+
+    void writerKeepsTheReadersBound_data()
+    {
+        QTest::addColumn<int>("excess"); // bytes of XML beyond LibraryFile::MaxTextSize
+
+        QTest::newRow("exactly the largest readable XML") << 0;
+        QTest::newRow("one byte more") << 1;
+    }
+
+    void writerKeepsTheReadersBound()
+    {
+        QFETCH(int, excess);
+
+        // One message carries the bulk; the rest of the XML is what an empty text leaves.
+        auto *category = new MessageItem;
+        auto *subcategory = new MessageItem;
+        auto *message = new MessageItem;
+        category->setText(QStringLiteral("c"));
+        subcategory->setText(QStringLiteral("s"));
+        category->addChild(subcategory);
+        subcategory->addChild(message);
+        const QList<MessageItem *> categories{category};
+        const auto cleanup = qScopeGuard([&] { MessageItem::deleteTree(category); });
+        const int overhead = LibraryFile::toXml(categories, {}).toUtf8().size();
+        message->setText(QString(LibraryFile::MaxTextSize - overhead + excess, QLatin1Char('m')));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        QVERIFY(LibraryFile::saveAtomically(path, library("<CATEGORY NAME=\"old\"/>")));
+        const QByteArray old = LibraryFile::readFileBytes(path);
+
+        const QByteArray bytes = LibraryFile::write(categories, {});
+        // Only its length is compared; letting it go before reading back lowers the peak memory.
+        const int textSize = message->text().size();
+        message->setText(QString());
+        const bool saved = LibraryFile::saveAtomically(path, bytes);
+        if (excess > 0) {
+            // Refused as a whole, and the file the reader would still accept stays.
+            QVERIFY(bytes.isEmpty());
+            QVERIFY(!saved);
+            QCOMPARE(LibraryFile::readFileBytes(path), old);
+            return;
+        }
+        QVERIFY(saved);
+        LibraryFile file;
+        QCOMPARE(file.read(LibraryFile::readFileBytes(path)), LibraryFile::Ok);
+        QCOMPARE(LibraryFile::uncompress(bytes).size(), LibraryFile::MaxTextSize);
+        QCOMPARE(file.categories().size(), 1);
+        QCOMPARE(file.categories().first()->child(0)->child(0)->text().size(), textSize);
+    }
+
+    void leftoverTemporariesAreRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+
+        QTest::newRow("letters and digits") << "messages.dat.a1B2c3" << true;
+        QTest::newRow("digits only") << "messages.dat.123456" << true;
+        QTest::newRow("upper case") << "messages.dat.QWERTY" << true;
+        QTest::newRow("legacy copy") << "messages.dat.legacy" << false;
+        QTest::newRow("legacy copy, other case") << "messages.dat.Legacy" << false;
+        QTest::newRow("further legacy copy") << "messages.dat-1.legacy" << false;
+        QTest::newRow("unreadable backup") << "messages.dat.unreadable-20240102-030405" << false;
+        QTest::newRow("five characters") << "messages.dat.a1B2c" << false;
+        QTest::newRow("seven characters") << "messages.dat.a1B2c3d" << false;
+        QTest::newRow("punctuation") << "messages.dat.a1-2c3" << false;
+        QTest::newRow("not ASCII") << "messages.dat.äbcdef" << false;
+        QTest::newRow("no dot") << "messages.databcdef" << false;
+        QTest::newRow("another file's temporary") << "settings.dat.a1B2c3" << false;
+        QTest::newRow("longer name") << "old-messages.dat.a1B2c3" << false;
+        QTest::newRow("picture") << "messages.dat.a1B2c3.png" << false;
+    }
+
+    void leftoverTemporariesAreRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        const QString other = dir.filePath(name);
+        QVERIFY(LibraryFile::saveAtomically(path, "library"));
+        QVERIFY(LibraryFile::saveAtomically(other, "other"));
+        QCOMPARE(LibraryFile::removeLeftoverTemporaries(path), removed ? QStringList{other} : QStringList());
+        QCOMPARE(QFileInfo::exists(other), !removed);
+        QCOMPARE(LibraryFile::readFileBytes(path), QByteArray("library"));
+    }
+
+    void leftoverTemporariesAreOnlyFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("messages.dat"));
+        QVERIFY(LibraryFile::saveAtomically(path, "library"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("messages.dat.folder")));
+        QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("messages.dat.linked"))));
+        QCOMPARE(LibraryFile::removeLeftoverTemporaries(path), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({"messages.dat", "messages.dat.folder", "messages.dat.linked"}));
     }
 
     void outlineImport_data()

@@ -43,6 +43,32 @@ bool copiedBefore(const QString &source, const QString &target)
     }
 }
 
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
+// True when both paths exist and, symlinks resolved, are one and the same: the program can run
+// from the data folder itself, and then "moving" its data would delete it.
+bool sameLocation(const QString &a, const QString &b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical.compare(QFileInfo(b).canonicalFilePath(), kPathCase) == 0;
+}
+
+// True when the folders are the same or one lies inside the other; merging one into the other
+// would then copy a tree into itself and remove what it just copied.
+bool overlapping(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    if (ca.isEmpty() || cb.isEmpty())
+        return false;
+    return ca.compare(cb, kPathCase) == 0 || ca.startsWith(cb + QLatin1Char('/'), kPathCase) ||
+           cb.startsWith(ca + QLatin1Char('/'), kPathCase);
+}
+
 } // namespace
 
 LegacyMigration::LegacyMigration(const QString &legacyMessages, const QString &legacyImages, const QString &messages,
@@ -69,28 +95,35 @@ void LegacyMigration::run()
     migrateLibrary();
     if (QFileInfo(m_legacyImages).isDir()) {
         QDir().mkpath(m_images);
-        if (mergeFolder(m_legacyImages, m_images))
+        if (!overlapping(m_legacyImages, m_images) && mergeFolder(m_legacyImages, m_images))
             removeDir(m_legacyImages);
     }
 }
 
 bool LegacyMigration::migrateLibrary()
 {
-    if (!QFileInfo(m_legacyMessages).isFile())
+    if (!QFileInfo(m_legacyMessages).isFile() || sameLocation(m_legacyMessages, m_messages))
         return true;
-    QString target = m_messages;
-    if (QFileInfo::exists(m_messages)) {
-        // The user's own library wins; the older one is kept beside it rather than thrown away.
-        if (sameContent(m_legacyMessages, m_messages))
-            return QFile::remove(m_legacyMessages);
-        target = m_messages + QStringLiteral(".legacy");
-        if (QFileInfo::exists(target))
-            target = freeName(target);
+    // Bytes already present as the user's library or as a kept legacy copy were migrated by an
+    // earlier start; only the removal is left, which a read-only program folder refuses every time.
+    const QString kept = m_messages + QStringLiteral(".legacy");
+    if (sameContent(m_legacyMessages, m_messages) || copiedBefore(m_legacyMessages, kept))
+        return QFile::remove(m_legacyMessages);
+
+    // The user's own library wins; the older one is kept beside it rather than thrown away.
+    const bool userHasLibrary = QFileInfo::exists(m_messages);
+    const QString target = !userHasLibrary ? m_messages : QFileInfo::exists(kept) ? freeName(kept) : kept;
+    if (userHasLibrary)
         qDebug() << "Keeping the legacy library as" << target;
-    }
     if (!QFile::copy(m_legacyMessages, target))
         return false;
-    return QFile::remove(m_legacyMessages);
+    if (QFile::remove(m_legacyMessages))
+        return true;
+    // The legacy file stays, and the user's library changes at the next save: a kept copy is
+    // what lets later starts recognise these bytes as migrated.
+    if (target == m_messages)
+        QFile::copy(m_legacyMessages, QFileInfo::exists(kept) ? freeName(kept) : kept);
+    return false;
 }
 
 bool LegacyMigration::mergeFolder(const QString &source, const QString &destination)

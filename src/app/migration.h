@@ -6,7 +6,10 @@
 // executable) into the per-user data folder. Safe to repeat; never overwrites or drops data:
 // - a per-user library is never replaced; a legacy one found beside it is kept under a free name;
 // - legacy pictures are merged into the per-user folder; a clash with different content keeps both;
-// - anything that fails to copy stays where it was and is tried again at the next start.
+// - anything that fails to copy stays where it was and is tried again at the next start;
+// - a legacy item that is the per-user one itself (same folder, or reached through a symlink) is
+//   left alone;
+// - a legacy library that cannot be removed (read-only program folder) is copied only once.
 class LegacyMigration
 {
 public:

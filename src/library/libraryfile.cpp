@@ -1,11 +1,13 @@
 #include "libraryfile.h"
 
+#include "core/atomicfile.h"
 #include "messageitem.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <QtEndian>
@@ -197,7 +199,10 @@ QString LibraryFile::toXml(const QList<MessageItem *> &categories, const QList<I
 
 QByteArray LibraryFile::write(const QList<MessageItem *> &categories, const QList<Image> &images)
 {
-    return qCompress(toXml(categories, images).toUtf8(), -1);
+    const QByteArray xml = toXml(categories, images).toUtf8();
+    if (xml.size() > MaxTextSize)
+        return QByteArray();
+    return qCompress(xml, -1);
 }
 
 bool LibraryFile::save(const QString &path, const QString &xml, QString *errorString)
@@ -258,16 +263,35 @@ QByteArray LibraryFile::readFileBytes(const QString &path)
     return file.read(qMin(file.size(), MaxFileSize));
 }
 
-bool LibraryFile::saveAtomically(const QString &path, const QByteArray &bytes)
+bool LibraryFile::saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    if (bytes.isEmpty()) {
+        if (errorString)
+            *errorString = QStringLiteral("Nothing to write: the library is too large or empty");
         return false;
     }
-    return file.commit();
+    return writeFileAtomically(path, bytes, errorString);
+}
+
+QStringList LibraryFile::removeLeftoverTemporaries(const QString &libraryPath)
+{
+    // QSaveFile names its temporary "<name>." plus six random letters or digits; the legacy copy
+    // kept by the migration happens to fit that pattern too.
+    static const QRegularExpression suffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QFileInfo library(libraryPath);
+    const QString name = library.fileName();
+    QDir folder = library.absoluteDir();
+    QStringList removed;
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &entry : entries) {
+        const QString rest = entry.mid(name.size());
+        if (!entry.startsWith(name) || !suffix.match(rest).hasMatch() ||
+            rest.compare(QLatin1String(".legacy"), Qt::CaseInsensitive) == 0)
+            continue;
+        if (folder.remove(entry))
+            removed << folder.filePath(entry);
+    }
+    return removed;
 }
 
 QString LibraryFile::backupUnreadable(const QString &path)

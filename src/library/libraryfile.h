@@ -50,6 +50,8 @@ public:
     // NAMEs of the IMAGE elements with a non-zero SELECTED, in file order.
     QStringList checkedImages() const { return m_checkedImages; }
 
+    // The file's bytes; empty when the XML would exceed MaxTextSize, since read() would refuse
+    // such a file (saveAtomically() never writes empty bytes, so the old file then stays).
     static QByteArray write(const QList<MessageItem *> &categories, const QList<Image> &images);
     // Compresses the XML and replaces the file with it in one step. XML larger than MaxTextSize,
     // which read() would refuse, is not written: the previous file stays.
@@ -61,7 +63,12 @@ public:
     // All bytes of a file up to MaxFileSize; empty when it cannot be opened.
     static QByteArray readFileBytes(const QString &path);
     // Replaces the file in one step: a failed or interrupted write leaves the old file whole.
-    static bool saveAtomically(const QString &path, const QByteArray &bytes);
+    // Empty bytes are refused, as they are never a library (see write()).
+    static bool saveAtomically(const QString &path, const QByteArray &bytes, QString *errorString = nullptr);
+    // Removes the temporaries that an interrupted save leaves beside the library file
+    // ("<name>." followed by exactly six letters or digits; "<name>.legacy" is not one of them).
+    // Returns the paths removed.
+    static QStringList removeLeftoverTemporaries(const QString &libraryPath);
     // Copies the file to a free name "<path>.unreadable-YYYYMMDD-HHMMSS[-N]"; returns that name,
     // or an empty string when no copy could be made.
     static QString backupUnreadable(const QString &path);

@@ -1,10 +1,11 @@
 #include "downloadmanager.h"
 
+#include "core/atomicfile.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 
 DownloadManager::DownloadManager(QObject *parent) : QObject(parent)
 {
@@ -25,16 +26,13 @@ QString DownloadManager::fileNameFromUrl(const QUrl &url)
 
 bool DownloadManager::saveToFile(const QString &fileName, QIODevice *data)
 {
-    // Written beside and renamed over the old file, so a crash never leaves half a file and a
-    // file that is being executed can still be replaced.
-    QSaveFile file(programFolder() + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        QMessageBox::critical(nullptr, tr("Error!"),
-                              tr("Could not open %1 for writing: %2").arg(fileName, file.errorString()));
-        return false;
-    }
-    file.write(data->readAll());
-    return file.commit();
+    // Written beside and renamed over the old file, so a crash or a full disk never leaves half a
+    // file and a file that is being executed can still be replaced.
+    QString error;
+    if (writeFileAtomically(programFolder() + QLatin1Char('/') + fileName, data->readAll(), &error))
+        return true;
+    QMessageBox::critical(nullptr, tr("Error!"), tr("Could not open %1 for writing: %2").arg(fileName, error));
+    return false;
 }
 
 QString DownloadManager::programFolder() const

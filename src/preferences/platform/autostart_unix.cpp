@@ -1,10 +1,11 @@
 #include "preferences/autostart.h"
 
+#include "core/atomicfile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -53,20 +54,10 @@ void write(const QString &command)
 {
     const QString path = desktopFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
-    QTextStream out(&file);
-    out.setCodec("UTF-8");
-    out << "[Desktop Entry]\n"
-        << "Type=Application\n"
-        << "Name=Glimra\n"
-        << "Exec=" << command << "\n"
-        << "Icon=glimra\n"
-        << "Terminal=false\n"
-        << "X-GNOME-Autostart-enabled=true\n";
-    out.flush();
-    file.commit();
+    QByteArray entry = "[Desktop Entry]\nType=Application\nName=Glimra\n";
+    entry += "Exec=" + command.toUtf8() + '\n';
+    entry += "Icon=glimra\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+    writeFileAtomically(path, entry);
 }
 
 void remove()
