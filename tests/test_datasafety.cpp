@@ -2,6 +2,7 @@
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
 #include "testhome.h"
+#include "tmpfsmount.h"
 #include "xserver.h"
 
 #include <QDir>
@@ -10,8 +11,6 @@
 #include <QRandomGenerator>
 
 #include <memory>
-
-#include <unistd.h>
 
 // What reaches the disk when the program is stopped, loses its X server or its disk fills up,
 // observed on the built program in a temporary home.
@@ -34,43 +33,6 @@ private:
 };
 
 namespace {
-
-// A small tmpfs over a folder, for as long as the object lives.
-class SmallDisk
-{
-public:
-    explicit SmallDisk(const QString &folder) : m_folder(folder)
-    {
-        QDir().mkpath(folder);
-        m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                       QStringLiteral("size=256k"), QStringLiteral("tmpfs"), folder}) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_folder});
-    }
-    bool isMounted() const { return m_mounted; }
-
-    // Fills the disk until only `bytesLeft` (rounded to whole pages) remain.
-    bool fill(qint64 bytesLeft)
-    {
-        QFile filler(m_folder + QStringLiteral("/filler"));
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return false;
-        const QByteArray page(4096, 'x');
-        while (filler.write(page) == page.size()) {
-        }
-        filler.close();
-        return bytesLeft == 0 || filler.resize(filler.size() - bytesLeft);
-    }
-    void empty() { QFile::remove(m_folder + QStringLiteral("/filler")); }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-};
 
 // A library whose file does not compress: larger than the few KiB some cases leave free.
 QByteArray incompressibleLibrary()
@@ -205,17 +167,17 @@ void TestDataSafety::fullDiskKeepsThePreviousLibrary()
 {
     QFETCH(bool, changeWhileRunning);
     QFETCH(int, bytesLeft);
-    if (::geteuid() != 0)
-        QSKIP("mounting a small disk needs root");
-
+    TmpfsMount disk(256 * 1024);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.errorString()));
     XServer x;
     if (!x.start())
         QSKIP("Xvfb is not available");
     GlimraProcess program;
     program.setEnvironment(x.environment(program.environment()));
-    SmallDisk disk(program.dataFolder());
-    if (!disk.isMounted())
-        QSKIP("tmpfs could not be mounted here");
+    // The data folder lives on the small disk.
+    QVERIFY(QDir().mkpath(QFileInfo(program.dataFolder()).absolutePath()));
+    QVERIFY(QFile::link(disk.path(), program.dataFolder()));
     const QByteArray kept = incompressibleLibrary();
     QVERIFY(kept.size() > bytesLeft + 4096);
     {
@@ -224,7 +186,7 @@ void TestDataSafety::fullDiskKeepsThePreviousLibrary()
         QCOMPARE(file.write(kept), qint64(kept.size()));
     }
     QVERIFY(QDir().mkpath(program.imagesPath()));
-    QVERIFY(disk.fill(bytesLeft));
+    QVERIFY(disk.fill(disk.filePath(QStringLiteral("filler")), bytesLeft) <= bytesLeft);
 
     QVERIFY(program.startAndWaitReady());
     if (changeWhileRunning) {
@@ -244,7 +206,7 @@ void TestDataSafety::fullDiskKeepsThePreviousLibrary()
     QCOMPARE(left, QStringList({QStringLiteral("filler"), QStringLiteral("messages.dat")}));
 
     // With room again, the next run reads the kept library and writes it back.
-    disk.empty();
+    QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
     QVERIFY(program.startAndWaitReady());
     QCOMPARE(program.terminate(), 0);
     QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("<CATEGORY NAME=\"Kept\"")));

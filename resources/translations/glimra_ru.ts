@@ -32,6 +32,13 @@
     </message>
 </context>
 <context>
+    <name>LibraryFile</name>
+    <message>
+        <source>The library is larger than %1 MiB.</source>
+        <translation>Библиотека больше %1 МиБ.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>MainWindow</source>
@@ -287,7 +294,17 @@ Do you want to download and install it?</source>
         <source>No updates available.</source>
         <translation>Обновлений нет.</translation>
     </message>
-    </context>
+        <message>
+        <source>The library could not be saved to %1:
+%2
+
+The file keeps its previous content. Glimra tries again at the next change and when it quits.</source>
+        <translation>Не удалось сохранить библиотеку в %1:
+%2
+
+Файл сохранил прежнее содержимое. Glimra попробует снова при следующем изменении и при выходе.</translation>
+    </message>
+</context>
 <context>
     <name>NewMessageDialog</name>
     <message>

@@ -1,10 +1,12 @@
 #include "startup.h"
 
 #include "app/application.h"
+#include "app/filemanager.h"
 #include "app/migration.h"
 #include "app/signalwatcher.h"
 #include "app/updateconstants.h"
 #include "flash/random.h"
+#include "library/libraryfile.h"
 #include "mainwindow/mainwindow.h"
 #include "preferences/settings.h"
 
@@ -89,6 +91,7 @@ int runGlimra(int argc, char **argv)
 
     Random::seed(uint(QTime::currentTime().msec()));
     migrateLegacyData();
+    LibraryFile::removeLeftoverTemporaries(FileManager::instance()->messagesPath());
 
     const int language = QSettings().value(QStringLiteral("Glimra/language"), 0).toInt();
     MainWindow window;

@@ -199,26 +199,26 @@ QString LibraryFile::toXml(const QList<MessageItem *> &categories, const QList<I
 
 QByteArray LibraryFile::write(const QList<MessageItem *> &categories, const QList<Image> &images)
 {
-    const QByteArray xml = toXml(categories, images).toUtf8();
-    if (xml.size() > MaxTextSize)
+    return compressXml(toXml(categories, images));
+}
+
+QByteArray LibraryFile::compressXml(const QString &xml)
+{
+    const QByteArray text = xml.toUtf8();
+    if (text.size() > MaxTextSize)
         return QByteArray();
-    return qCompress(xml, -1);
+    return qCompress(text, -1);
 }
 
 bool LibraryFile::save(const QString &path, const QString &xml, QString *errorString)
 {
-    const QByteArray text = xml.toUtf8();
-    if (text.size() > MaxTextSize) {
+    const QByteArray bytes = compressXml(xml);
+    if (bytes.isEmpty()) {
         if (errorString)
             *errorString = tr("The library is larger than %1 MiB.").arg(MaxTextSize / (1024 * 1024));
         return false;
     }
-    if (!saveAtomically(path, qCompress(text, -1))) {
-        if (errorString)
-            *errorString = tr("The file could not be written (is the disk full?).");
-        return false;
-    }
-    return true;
+    return saveAtomically(path, bytes, errorString);
 }
 
 QByteArray LibraryFile::uncompress(const QByteArray &bytes)

@@ -56,6 +56,8 @@ public:
     // Compresses the XML and replaces the file with it in one step. XML larger than MaxTextSize,
     // which read() would refuse, is not written: the previous file stays.
     static bool save(const QString &path, const QString &xml, QString *errorString = nullptr);
+    // The file's bytes for this XML; empty when the XML is larger than MaxTextSize.
+    static QByteArray compressXml(const QString &xml);
     static QString toXml(const QList<MessageItem *> &categories, const QList<Image> &images);
 
     // The text of the file's zlib stream, or an empty array when there is none that decompresses.
