@@ -62,3 +62,16 @@ int XServer::xdotool(const QStringList &arguments, int timeoutMs) const
     }
     return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
 }
+
+bool XServer::pressKey(const QString &windowTitle, const QString &key) const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                    QLatin1Char('^') + windowTitle + QLatin1Char('$'), QStringLiteral("windowfocus"),
+                    QStringLiteral("--sync"), QStringLiteral("key"), key}) == 0;
+}
+
+bool XServer::waitForWindow(const QString &windowTitle) const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                    QLatin1Char('^') + windowTitle + QLatin1Char('$')}) == 0;
+}

@@ -23,6 +23,10 @@ public:
     QProcessEnvironment environment(QProcessEnvironment base) const;
     // Runs xdotool against this display; its exit code, -1 when it did not end in time.
     int xdotool(const QStringList &arguments, int timeoutMs = 30000) const;
+    // Waits for a window of that exact title, gives it the keyboard focus and presses `key` there.
+    bool pressKey(const QString &windowTitle, const QString &key) const;
+    // Waits until a window of that exact title exists.
+    bool waitForWindow(const QString &windowTitle) const;
 
 private:
     QProcess m_process;
