@@ -123,6 +123,7 @@ private slots:
         w.findChild<QPushButton *>("colorButton")->click();
         QVERIFY(!QSettings().contains("messageColor"));
         answer = Qt::red;
+        QTest::ignoreMessage(QtDebugMsg, "MainWindow choosedColor is #ff0000");
         w.findChild<QPushButton *>("colorButton")->click();
         QCOMPARE(QSettings().value("messageColor").toString(), "#ff0000");
         QCOMPARE(w.findChild<QLabel *>("colorLabel")->styleSheet(), "QLabel { background-color : #ff0000; }");

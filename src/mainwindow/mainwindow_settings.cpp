@@ -130,7 +130,7 @@ void MainWindow::on_colorButton_clicked()
     const QColor color = colorChooser ? colorChooser(initial, this) : QColorDialog::getColor(initial, this);
     if (!color.isValid())
         return;
-    qDebug() << "MainWindow choosedColor is " << color.name();
+    qDebug().noquote() << QStringLiteral("MainWindow choosedColor is ") + color.name();
     Settings::instance()->setMessageColor(color.name());
     updateColorLabel();
     if (overlayLabel)
