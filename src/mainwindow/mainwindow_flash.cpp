@@ -4,8 +4,10 @@
 #include "flash/flashsession.h"
 #include "flash/placement.h"
 #include "flash/random.h"
+#include "flash/showing.h"
 #include "library/librarysaver.h"
 #include "library/messageitem.h"
+#include "preferences/buttonids.h"
 #include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
 
@@ -18,11 +20,6 @@
 #include <QTimer>
 
 namespace {
-
-// Shorter showings are drawn faintly; the hide timer never runs below this.
-constexpr int kFaintBelowMs = 20;
-constexpr qreal kFaintOpacity = 0.15;
-constexpr int kShortestHideMs = 10;
 
 QSize primaryScreenSize()
 {
@@ -80,13 +77,12 @@ void MainWindow::startActivity()
 
     Settings::instance()->setActive(true);
     overlayLabel->setFont(currentFont);
-    overlayLabel->setStyleSheet(QStringLiteral("QLabel { color : ") + Settings::instance()->messageColor() +
-                                QStringLiteral("; }"));
+    overlayLabel->setStyleSheet(Showing::labelStyleSheet(Settings::instance()->messageColor()));
 
     showTimer->setInterval(getDisplayTime());
     const int duration = getDurationTime();
-    opacityEffect->setOpacity(duration >= kFaintBelowMs ? 1.0 : kFaintOpacity);
-    hideTimer->setInterval(duration >= kFaintBelowMs ? duration : kShortestHideMs);
+    opacityEffect->setOpacity(Showing::opacityFor(duration));
+    hideTimer->setInterval(Showing::hideIntervalFor(duration));
 
     showTimeout();
     ui->start_button->setText(tr("Stop"));
@@ -149,26 +145,12 @@ void MainWindow::hideTimeout()
 
 int MainWindow::getDisplayTime()
 {
-    const QList<QRadioButton *> buttons = {ui->display_1_sec_radio, ui->display_2_sec_radio, ui->display_3_sec_radio,
-                                           ui->display_4_sec_radio, ui->display_5_sec_radio, ui->display_6_sec_radio,
-                                           ui->display_7_sec_radio};
-    for (int i = 0; i < buttons.size(); ++i) {
-        if (buttons.at(i)->isChecked())
-            return (i + 1) * 1000;
-    }
-    return 8000;
+    return ButtonIds::displayIntervalMs(ui->display_group->checkedId());
 }
 
 int MainWindow::getDurationTime()
 {
-    const QList<QPair<QRadioButton *, int>> buttons = {
-        {ui->duration_10_msec_radio, 10}, {ui->duration_20_msec_radio, 20}, {ui->duration_30_msec_radio, 30},
-        {ui->duration_50_msec_radio, 50}, {ui->duration_80_msec_radio, 80}, {ui->duration_1000_msec_radio, 1000}};
-    for (const auto &button : buttons) {
-        if (button.first->isChecked())
-            return button.second;
-    }
-    return 0;
+    return ButtonIds::durationMs(ui->duration_group->checkedId());
 }
 
 void MainWindow::alignCenterWidget(QWidget *widget)

@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "flash/showing.h"
+#include "preferences/buttonids.h"
 #include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
 
@@ -26,9 +28,6 @@ const QString kLanguageKey = QStringLiteral("Glimra/language");
 const QString kMinimizeKey = QStringLiteral("Glimra/minimize");
 const QString kHiddenKey = QStringLiteral("hidden");
 
-const int kDefaultDisplayId = -5;  // 4 sec
-const int kDefaultDurationId = -4; // 30 ms
-const int kDefaultLocationId = -2; // centre
 const int kRussianIndex = 1;
 
 void checkButton(QButtonGroup *group, int id)
@@ -63,9 +62,9 @@ void MainWindow::durationSelected(int p_Num)
     writeSettings();
     const int duration = getDurationTime();
     if (opacityEffect)
-        opacityEffect->setOpacity(duration < 20 ? 0.15 : 1.0);
+        opacityEffect->setOpacity(Showing::opacityFor(duration));
     if (hideTimer)
-        hideTimer->setInterval(duration);
+        hideTimer->setInterval(Showing::hideIntervalFor(duration));
 }
 
 void MainWindow::locationSelected(int p_Num)
@@ -134,18 +133,17 @@ void MainWindow::on_colorButton_clicked()
     Settings::instance()->setMessageColor(color.name());
     updateColorLabel();
     if (overlayLabel)
-        overlayLabel->setStyleSheet(QStringLiteral("QLabel { color : ") + Settings::instance()->messageColor() +
-                                    QStringLiteral("; }"));
+        overlayLabel->setStyleSheet(Showing::labelStyleSheet(Settings::instance()->messageColor()));
 }
 
 void MainWindow::restoreSettings()
 {
     ui->display_4_sec_radio->setChecked(true);
-    displaySelected(kDefaultDisplayId);
+    displaySelected(ButtonIds::DefaultDisplay);
     ui->duration_30_msec_radio->setChecked(true);
-    durationSelected(kDefaultDurationId);
+    durationSelected(ButtonIds::DefaultDuration);
     ui->location_center_radio->setChecked(true);
-    locationSelected(kDefaultLocationId);
+    locationSelected(ButtonIds::DefaultLocation);
 
     QFont font;
     font.fromString(Settings::defaultFont());
@@ -158,11 +156,11 @@ void MainWindow::restoreSettings()
 void MainWindow::loadSettings()
 {
     const QSettings store;
-    displayId = store.value(kDisplayKey, kDefaultDisplayId).toInt();
+    displayId = store.value(kDisplayKey, ButtonIds::DefaultDisplay).toInt();
     checkButton(ui->display_group, displayId);
-    durationId = store.value(kDurationKey, kDefaultDurationId).toInt();
+    durationId = store.value(kDurationKey, ButtonIds::DefaultDuration).toInt();
     checkButton(ui->duration_group, durationId);
-    locationId = store.value(kLocationKey, kDefaultLocationId).toInt();
+    locationId = store.value(kLocationKey, ButtonIds::DefaultLocation).toInt();
     checkButton(ui->location_group, locationId);
     languageIndex = store.value(kLanguageKey, 0).toInt();
     ui->minimize_box->setChecked(store.value(kMinimizeKey, false).toBool());
