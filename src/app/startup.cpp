@@ -8,6 +8,7 @@
 #include "flash/random.h"
 #include "library/libraryfile.h"
 #include "mainwindow/mainwindow.h"
+#include "preferences/preferencekeys.h"
 #include "preferences/settings.h"
 
 #include <QDir>
@@ -93,7 +94,7 @@ int runGlimra(int argc, char **argv)
     migrateLegacyData();
     LibraryFile::removeLeftoverTemporaries(FileManager::instance()->messagesPath());
 
-    const int language = QSettings().value(QStringLiteral("Glimra/language"), 0).toInt();
+    const int language = QSettings().value(PreferenceKeys::Language, 0).toInt();
     MainWindow window;
     window.languageSelected(language);
     window.setWindowTitle(QCoreApplication::applicationName());
@@ -103,7 +104,7 @@ int runGlimra(int argc, char **argv)
         window.parseMessagesFromText(arguments.at(2));
 
     app.setQuitOnLastWindowClosed(false);
-    window.setVisible(QSettings().value(QStringLiteral("hidden"), true).toBool());
+    window.setVisible(QSettings().value(PreferenceKeys::Hidden, true).toBool());
     // Resumed from inside the event loop, so that a quit request arriving while the "nothing
     // selected" box is open ends the program instead of only that box.
     if (Settings::instance()->isActive())

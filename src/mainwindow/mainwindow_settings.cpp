@@ -3,6 +3,7 @@
 
 #include "flash/showing.h"
 #include "preferences/buttonids.h"
+#include "preferences/preferencekeys.h"
 #include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
 
@@ -21,12 +22,6 @@
 
 namespace {
 
-const QString kDisplayKey = QStringLiteral("Glimra/display");
-const QString kDurationKey = QStringLiteral("Glimra/duration");
-const QString kLocationKey = QStringLiteral("Glimra/location");
-const QString kLanguageKey = QStringLiteral("Glimra/language");
-const QString kMinimizeKey = QStringLiteral("Glimra/minimize");
-const QString kHiddenKey = QStringLiteral("hidden");
 
 const int kRussianIndex = 1;
 
@@ -48,7 +43,7 @@ QString checkedName(const QButtonGroup *group)
 void MainWindow::displaySelected(int p_Num)
 {
     displayId = p_Num;
-    QSettings().setValue(kDisplayKey, p_Num);
+    QSettings().setValue(PreferenceKeys::Display, p_Num);
     writeSettings();
     // setInterval restarts a running timer, so the current wait starts over with the new length.
     if (showTimer)
@@ -58,7 +53,7 @@ void MainWindow::displaySelected(int p_Num)
 void MainWindow::durationSelected(int p_Num)
 {
     durationId = p_Num;
-    QSettings().setValue(kDurationKey, p_Num);
+    QSettings().setValue(PreferenceKeys::Duration, p_Num);
     writeSettings();
     const int duration = getDurationTime();
     if (opacityEffect)
@@ -71,7 +66,7 @@ void MainWindow::locationSelected(int p_Num)
 {
     // The scheduler reads the location buttons at every showing.
     locationId = p_Num;
-    QSettings().setValue(kLocationKey, p_Num);
+    QSettings().setValue(PreferenceKeys::Location, p_Num);
     writeSettings();
 }
 
@@ -83,7 +78,7 @@ void MainWindow::languageSelected(int p_Num)
     languageChanging = true;
 
     languageIndex = p_Num;
-    QSettings().setValue(kLanguageKey, p_Num);
+    QSettings().setValue(PreferenceKeys::Language, p_Num);
     const QString code = p_Num == kRussianIndex ? QStringLiteral("ru") : QStringLiteral("en");
 
     QCoreApplication::removeTranslator(translator);
@@ -156,14 +151,14 @@ void MainWindow::restoreSettings()
 void MainWindow::loadSettings()
 {
     const QSettings store;
-    displayId = store.value(kDisplayKey, ButtonIds::DefaultDisplay).toInt();
+    displayId = store.value(PreferenceKeys::Display, ButtonIds::DefaultDisplay).toInt();
     checkButton(ui->display_group, displayId);
-    durationId = store.value(kDurationKey, ButtonIds::DefaultDuration).toInt();
+    durationId = store.value(PreferenceKeys::Duration, ButtonIds::DefaultDuration).toInt();
     checkButton(ui->duration_group, durationId);
-    locationId = store.value(kLocationKey, ButtonIds::DefaultLocation).toInt();
+    locationId = store.value(PreferenceKeys::Location, ButtonIds::DefaultLocation).toInt();
     checkButton(ui->location_group, locationId);
-    languageIndex = store.value(kLanguageKey, 0).toInt();
-    ui->minimize_box->setChecked(store.value(kMinimizeKey, false).toBool());
+    languageIndex = store.value(PreferenceKeys::Language, 0).toInt();
+    ui->minimize_box->setChecked(store.value(PreferenceKeys::Minimize, false).toBool());
 
     // Start-up installs the translation itself; here the box only shows the stored choice.
     languageChanging = true;
@@ -184,9 +179,9 @@ void MainWindow::persistWindowState()
 void MainWindow::writeSettings()
 {
     QSettings store;
-    store.setValue(kMinimizeKey, ui->minimize_box->isChecked());
+    store.setValue(PreferenceKeys::Minimize, ui->minimize_box->isChecked());
     // Despite its name, the key holds whether the window was shown.
-    store.setValue(kHiddenKey, isVisible());
+    store.setValue(PreferenceKeys::Hidden, isVisible());
 
     Settings *settings = Settings::instance();
     settings->setSelectedDuration(checkedName(ui->duration_group));

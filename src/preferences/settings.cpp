@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "preferences/autostart.h"
+#include "preferences/preferencekeys.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -40,42 +41,42 @@ Settings::~Settings() = default;
 
 QString Settings::selectedDuration() const
 {
-    return m_store->value(QStringLiteral("selectedDuration")).toString();
+    return m_store->value(PreferenceKeys::SelectedDuration).toString();
 }
 
 QString Settings::selectedDisplay() const
 {
-    return m_store->value(QStringLiteral("selectedDisplay")).toString();
+    return m_store->value(PreferenceKeys::SelectedDisplay).toString();
 }
 
 QString Settings::selectedLocation() const
 {
-    return m_store->value(QStringLiteral("selectedLocation")).toString();
+    return m_store->value(PreferenceKeys::SelectedLocation).toString();
 }
 
 void Settings::setSelectedDuration(const QString &name)
 {
-    m_store->setValue(QStringLiteral("selectedDuration"), name);
+    m_store->setValue(PreferenceKeys::SelectedDuration, name);
 }
 
 void Settings::setSelectedDisplay(const QString &name)
 {
-    m_store->setValue(QStringLiteral("selectedDisplay"), name);
+    m_store->setValue(PreferenceKeys::SelectedDisplay, name);
 }
 
 void Settings::setSelectedLocation(const QString &name)
 {
-    m_store->setValue(QStringLiteral("selectedLocation"), name);
+    m_store->setValue(PreferenceKeys::SelectedLocation, name);
 }
 
 QString Settings::messageColor() const
 {
-    return m_store->value(QStringLiteral("messageColor"), QStringLiteral("black")).toString();
+    return m_store->value(PreferenceKeys::MessageColor, QStringLiteral("black")).toString();
 }
 
 void Settings::setMessageColor(const QString &name)
 {
-    m_store->setValue(QStringLiteral("messageColor"), name);
+    m_store->setValue(PreferenceKeys::MessageColor, name);
 }
 
 QString Settings::defaultFont()
@@ -94,18 +95,18 @@ QFont Settings::messageFont()
         return font;
     }
     QFont font;
-    font.fromString(m_store->value(QStringLiteral("messageFont"), defaultFont()).toString());
+    font.fromString(m_store->value(PreferenceKeys::MessageFont, defaultFont()).toString());
     return font;
 }
 
 void Settings::setMessageFont(const QFont &font)
 {
-    m_store->setValue(QStringLiteral("messageFont"), font.toString());
+    m_store->setValue(PreferenceKeys::MessageFont, font.toString());
 }
 
 bool Settings::isActive() const
 {
-    return m_store->value(QStringLiteral("isActive"), false).toBool();
+    return m_store->value(PreferenceKeys::IsActive, false).toBool();
 }
 
 void Settings::sync()
@@ -115,7 +116,7 @@ void Settings::sync()
 
 void Settings::setActive(bool on)
 {
-    m_store->setValue(QStringLiteral("isActive"), on);
+    m_store->setValue(PreferenceKeys::IsActive, on);
     m_store->sync();
 }
 
@@ -140,10 +141,10 @@ QString Settings::autostartCommand()
 
 QString Settings::legacyFontValue() const
 {
-    return QSettings().value(QStringLiteral("Glimra/font")).toString();
+    return QSettings().value(PreferenceKeys::LegacyFont).toString();
 }
 
 void Settings::removeLegacyFont()
 {
-    QSettings().remove(QStringLiteral("Glimra/font"));
+    QSettings().remove(PreferenceKeys::LegacyFont);
 }
