@@ -93,14 +93,18 @@ void MainWindow::fillSubcatigories()
             followSubcategories();
     } while (subcategoryRefillPending);
     fillingSubcategories = false;
+    if (ui->subcategory_list->count() == 0)
+        ui->messages_list->clear();
     updateEditButtons();
 }
 
 void MainWindow::updateEditButtons()
 {
+    // Only the custom category, the last one, can be edited.
+    const bool custom = currentCategory == categories.size() - 1;
+    ui->subcat_control->setEnabled(custom);
+    ui->message_control->setEnabled(custom);
     const bool hasSubcategories = ui->subcategory_list->count() > 0;
-    if (!hasSubcategories)
-        ui->messages_list->clear();
     const bool hasMessages = hasSubcategories && ui->messages_list->count() > 0;
     ui->subcat_edit->setEnabled(hasSubcategories);
     ui->subcat_delete->setEnabled(hasSubcategories);
@@ -114,25 +118,14 @@ void MainWindow::fillMessages(int p_Subcategory)
     const MessageItem *category = categories.value(currentCategory, nullptr);
     const MessageItem *subcategory = category ? category->children().value(p_Subcategory, nullptr) : nullptr;
     fillList(ui->messages_list, subcategory ? subcategory->children() : QList<MessageItem *>());
-
-    const bool hasMessages = ui->messages_list->count() > 0;
-    ui->message_edit->setEnabled(hasMessages);
-    ui->message_delete->setEnabled(hasMessages);
+    updateEditButtons();
 }
 
 void MainWindow::categoryClicked(int p_Category)
 {
     currentCategory = p_Category;
     fillSubcatigories();
-
-    // Only the custom category, the last one, can be edited.
-    const bool custom = p_Category == categories.size() - 1;
-    ui->subcat_control->setEnabled(custom);
-    ui->message_control->setEnabled(custom);
-
-    const bool hasMessages = ui->messages_list->count() > 0;
-    ui->message_edit->setEnabled(hasMessages);
-    ui->message_delete->setEnabled(hasMessages);
+    updateEditButtons();
 }
 
 void MainWindow::subcategoryClicked(int p_Category)

@@ -57,9 +57,7 @@ void MainWindow::addedSubcategory(QString p_Name)
     ui->subcategory_list->addItem(createUncheckedItem(p_Name));
     ui->subcategory_list->setCurrentRow(ui->subcategory_list->count() - 1);
 
-    ui->subcat_delete->setEnabled(true);
-    ui->subcat_edit->setEnabled(true);
-    ui->message_add->setEnabled(true);
+    updateEditButtons();
 }
 
 void MainWindow::editedSubcategory(QString p_Name)
@@ -128,8 +126,7 @@ void MainWindow::addedMessage(QString p_Text)
 
     ui->messages_list->addItem(createUncheckedItem(p_Text));
     ui->messages_list->setCurrentRow(ui->messages_list->count() - 1);
-    ui->message_delete->setEnabled(true);
-    ui->message_edit->setEnabled(true);
+    updateEditButtons();
 
     // The new message is unchecked, so a checked subcategory is now only partly checked; its row
     // carries the change on to the category.
@@ -180,7 +177,5 @@ void MainWindow::removeMessage()
         fillMessages(currentSubcategory);
     }
 
-    const bool hasMessages = ui->messages_list->count() > 0;
-    ui->message_delete->setEnabled(hasMessages);
-    ui->message_edit->setEnabled(hasMessages);
+    updateEditButtons();
 }
