@@ -193,6 +193,8 @@ private:
     // mainwindow_browser.cpp
     // Editing buttons that need a subcategory or a message follow what the lists hold.
     void updateEditButtons();
+    // The custom category's row shows the translated "Custom messages".
+    void showCustomRowText();
     // The current category takes the aggregate state of its children.
     void followSubcategories();
     bool fillingSubcategories = false;

@@ -3,6 +3,8 @@
 
 #include "library/messageitem.h"
 
+#include <QSignalBlocker>
+
 // Rows carry no node pointers: row i of a list is node i of the list it was filled from.
 // Check changes cascade synchronously through the lists' itemChanged signals and may rebuild a
 // list while one of its items is still being handled, so a handler reads what it needs from its
@@ -72,6 +74,16 @@ int MainWindow::aggregateState(const QList<MessageItem *> &items)
     if (anyChecked && anyUnchecked)
         return Qt::PartiallyChecked;
     return anyChecked ? Qt::Checked : Qt::Unchecked;
+}
+
+void MainWindow::showCustomRowText()
+{
+    // Only the displayed name changes: the node keeps the file's text, and the check cascades
+    // must not see an edit.
+    if (const int rows = ui->category_list->count()) {
+        const QSignalBlocker blocker(ui->category_list);
+        ui->category_list->item(rows - 1)->setText(tr("Custom messages"));
+    }
 }
 
 void MainWindow::fillSubcatigories()

@@ -136,11 +136,7 @@ void MainWindow::parseMessagesFromText(QString p_FileName)
     categories.append(custom);
 
     fillCategoryList();
-    QListWidget *list = ui->category_list;
-    if (list->count() > 0) {
-        const QSignalBlocker blocker(list);
-        list->item(list->count() - 1)->setText(tr("Custom messages"));
-    }
+    showCustomRowText();
     // Written at once: an import replaces most of the library.
     writeGroups();
 }

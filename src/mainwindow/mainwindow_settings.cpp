@@ -94,11 +94,7 @@ void MainWindow::languageSelected(int p_Num)
     if (imageViewer)
         imageViewer->retranslate();
 
-    if (const int rows = ui->category_list->count()) {
-        // Only the displayed name changes; the check cascades must not see an edit.
-        const QSignalBlocker blocker(ui->category_list);
-        ui->category_list->item(rows - 1)->setText(tr("Custom messages"));
-    }
+    showCustomRowText();
 
     ui->language_box->setCurrentIndex(languageIndex);
     setWindowTitle(QCoreApplication::applicationName());
