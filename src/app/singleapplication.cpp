@@ -3,7 +3,6 @@
 #include "app/instancekey.h"
 
 #include <QDataStream>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -21,10 +20,15 @@ constexpr int kStartLockWaitMs = 60000;
 SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     m_serverName = instanceKey(QCoreApplication::applicationFilePath());
+    if (m_serverName.isEmpty()) {
+        // Better a copy that others cannot find than a socket in a folder another user controls.
+        qWarning("No private folder for the single-instance socket; other starts will not find this one");
+        return;
+    }
 
     // Held by whichever copy is still starting; a holder that died frees it at once, a live one
     // is never overtaken however long its start takes.
-    m_startLock = std::make_unique<QLockFile>(QDir::temp().filePath(m_serverName + QStringLiteral(".lock")));
+    m_startLock = std::make_unique<QLockFile>(instanceLockPath(m_serverName));
     m_startLock->setStaleLockTime(0);
     const bool locked = m_startLock->tryLock(kStartLockWaitMs);
 
@@ -44,9 +48,9 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
 
 bool SingleApplication::startListening()
 {
-    if (m_running || m_server)
+    if (m_running || m_server || m_serverName.isEmpty())
         return m_server && m_server->isListening();
-    // Nobody answers: a socket file left by a killed first instance is stale and can go.
+    // No copy of ours answers: a socket file left at our name (in a folder of ours) is stale and can go.
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);

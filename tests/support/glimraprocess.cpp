@@ -91,10 +91,15 @@ QProcessEnvironment GlimraProcess::defaultEnvironment() const
     return env;
 }
 
+QString GlimraProcess::socketName() const
+{
+    return instanceKey(programPath(), m_environment);
+}
+
 bool GlimraProcess::isReady(int timeoutMs) const
 {
     QLocalSocket socket;
-    socket.connectToServer(instanceKey(programPath()));
+    socket.connectToServer(socketName());
     const bool ready = socket.waitForConnected(timeoutMs);
     socket.abort();
     return ready;

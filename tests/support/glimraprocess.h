@@ -37,6 +37,8 @@ public:
     int runToEnd(const QStringList &arguments = {}, int timeoutMs = 20000, const QString &program = QString());
     // SIGTERM and wait; returns the exit code, -1 when it did not end.
     int terminate(int timeoutMs = 20000);
+    // The program's single-instance socket, as the program computes it in this environment.
+    QString socketName() const;
     // True when the program answers on its single-instance socket within `timeoutMs`.
     bool isReady(int timeoutMs = 200) const;
     QProcess &process() { return m_process; }
