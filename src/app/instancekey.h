@@ -12,3 +12,6 @@ QString instanceKey(const QString &executablePath,
                     const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 // The lock file held while a copy starts, where only this user can create it.
 QString instanceLockPath(const QString &instanceKey);
+
+// True when the process at the other end of a connected local socket runs as this user.
+bool peerIsThisUser(qintptr socketDescriptor);

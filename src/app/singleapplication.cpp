@@ -15,6 +15,19 @@ constexpr char kAck = '\x06';
 constexpr quint32 kMaxMessageBytes = 64 * 1024;
 // A start slower than this is taken as hung; the waiting copy then gives up rather than run twice.
 constexpr int kStartLockWaitMs = 60000;
+
+// A listener of another user at our name is not our copy: it gets nothing from us, not even a message.
+bool connectToOwnCopy(QLocalSocket &socket, const QString &name, int timeoutMs)
+{
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    if (peerIsThisUser(socket.socketDescriptor()))
+        return true;
+    qWarning("Ignoring a single-instance socket of another user at %s", qPrintable(name));
+    socket.abort();
+    return false;
+}
 } // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv)
@@ -33,8 +46,7 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
     const bool locked = m_startLock->tryLock(kStartLockWaitMs);
 
     QLocalSocket probe;
-    probe.connectToServer(m_serverName);
-    if (probe.waitForConnected(1000)) {
+    if (connectToOwnCopy(probe, m_serverName, 1000)) {
         m_running = true;
         probe.disconnectFromServer();
     } else if (!locked && m_startLock->error() == QLockFile::LockFailedError) {
@@ -74,8 +86,7 @@ bool SingleApplication::sendMessage(const QString &message, int timeout)
     const auto left = [&] { return qMax(0, timeout - int(clock.elapsed())); };
 
     QLocalSocket socket;
-    socket.connectToServer(m_serverName);
-    if (!socket.waitForConnected(left()))
+    if (!connectToOwnCopy(socket, m_serverName, left()))
         return false;
 
     const QByteArray payload = message.toUtf8();
@@ -114,6 +125,12 @@ void SingleApplication::activateWindow()
 void SingleApplication::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            qWarning("Refused a single-instance connection from another user");
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->bytesAvailable() < 4)

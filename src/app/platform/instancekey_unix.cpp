@@ -6,6 +6,7 @@
 #include <QSysInfo>
 
 #include <cerrno>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -83,4 +84,19 @@ QString instanceKey(const QString &executablePath, const QProcessEnvironment &en
 QString instanceLockPath(const QString &instanceKey)
 {
     return instanceKey + QStringLiteral(".lock");
+}
+
+bool peerIsThisUser(qintptr socketDescriptor)
+{
+#if defined(SO_PEERCRED)
+    struct ucred peer;
+    socklen_t size = sizeof peer;
+    if (::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer)
+        return false;
+    return peer.uid == ::getuid();
+#else
+    uid_t uid = 0;
+    gid_t gid = 0;
+    return ::getpeereid(int(socketDescriptor), &uid, &gid) == 0 && uid == ::getuid();
+#endif
 }

@@ -28,3 +28,11 @@ QString instanceLockPath(const QString &instanceKey)
     // The temporary folder is the user's own on Windows.
     return QDir::temp().filePath(instanceKey + QStringLiteral(".lock"));
 }
+
+bool peerIsThisUser(qintptr socketDescriptor)
+{
+    // Not checked: the pipe's name carries the log-on session and the server's pipe admits only
+    // this user (QLocalServer::UserAccessOption).
+    Q_UNUSED(socketDescriptor)
+    return true;
+}
