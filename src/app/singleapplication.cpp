@@ -3,7 +3,6 @@
 #include "app/instancekey.h"
 
 #include <QDataStream>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -16,21 +15,38 @@ constexpr char kAck = '\x06';
 constexpr quint32 kMaxMessageBytes = 64 * 1024;
 // A start slower than this is taken as hung; the waiting copy then gives up rather than run twice.
 constexpr int kStartLockWaitMs = 60000;
+
+// A listener of another user at our name is not our copy: it gets nothing from us, not even a message.
+bool connectToOwnCopy(QLocalSocket &socket, const QString &name, int timeoutMs)
+{
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    if (peerIsThisUser(socket.socketDescriptor()))
+        return true;
+    qWarning("Ignoring a single-instance socket of another user at %s", qPrintable(name));
+    socket.abort();
+    return false;
+}
 } // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     m_serverName = instanceKey(QCoreApplication::applicationFilePath());
+    if (m_serverName.isEmpty()) {
+        // Better a copy that others cannot find than a socket in a folder another user controls.
+        qWarning("No private folder for the single-instance socket; other starts will not find this one");
+        return;
+    }
 
     // Held by whichever copy is still starting; a holder that died frees it at once, a live one
     // is never overtaken however long its start takes.
-    m_startLock = std::make_unique<QLockFile>(QDir::temp().filePath(m_serverName + QStringLiteral(".lock")));
+    m_startLock = std::make_unique<QLockFile>(instanceLockPath(m_serverName));
     m_startLock->setStaleLockTime(0);
     const bool locked = m_startLock->tryLock(kStartLockWaitMs);
 
     QLocalSocket probe;
-    probe.connectToServer(m_serverName);
-    if (probe.waitForConnected(1000)) {
+    if (connectToOwnCopy(probe, m_serverName, 1000)) {
         m_running = true;
         probe.disconnectFromServer();
     } else if (!locked && m_startLock->error() == QLockFile::LockFailedError) {
@@ -44,9 +60,9 @@ SingleApplication::SingleApplication(int &argc, char **argv) : QApplication(argc
 
 bool SingleApplication::startListening()
 {
-    if (m_running || m_server)
+    if (m_running || m_server || m_serverName.isEmpty())
         return m_server && m_server->isListening();
-    // Nobody answers: a socket file left by a killed first instance is stale and can go.
+    // No copy of ours answers: a socket file left at our name (in a folder of ours) is stale and can go.
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -70,8 +86,7 @@ bool SingleApplication::sendMessage(const QString &message, int timeout)
     const auto left = [&] { return qMax(0, timeout - int(clock.elapsed())); };
 
     QLocalSocket socket;
-    socket.connectToServer(m_serverName);
-    if (!socket.waitForConnected(left()))
+    if (!connectToOwnCopy(socket, m_serverName, left()))
         return false;
 
     const QByteArray payload = message.toUtf8();
@@ -110,6 +125,12 @@ void SingleApplication::activateWindow()
 void SingleApplication::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            qWarning("Refused a single-instance connection from another user");
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->bytesAvailable() < 4)

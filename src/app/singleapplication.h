@@ -10,7 +10,8 @@ class QLockFile;
 
 // A QApplication that knows whether another copy of the same executable already runs for the
 // same user, can send that copy a text message and raises a chosen window when one arrives.
-// Built on a local socket whose name derives from the executable's path and the user.
+// Built on a local socket whose name derives from the executable's path and the user, kept where
+// other users cannot reach it; a peer of another user is ignored at either end.
 //
 // The first copy holds a lock file from construction until startListening(): a copy that
 // starts meanwhile waits for it, so it either finds a fully started program answering on the

@@ -10,6 +10,26 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Who listens on the local socket `name`: the listener's credentials, pid 0 when nobody answers.
+ucred listenerAt(const QString &name, int timeoutMs)
+{
+    ucred peer{};
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    socklen_t size = sizeof peer;
+    if (!socket.waitForConnected(timeoutMs) ||
+        ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        peer = ucred{};
+    socket.abort();
+    return peer;
+}
+
+} // namespace
 
 GlimraProcess::GlimraProcess(const QString &executableName) : m_name(executableName)
 {
@@ -91,13 +111,16 @@ QProcessEnvironment GlimraProcess::defaultEnvironment() const
     return env;
 }
 
+QString GlimraProcess::socketName() const
+{
+    return instanceKey(programPath(), m_environment);
+}
+
 bool GlimraProcess::isReady(int timeoutMs) const
 {
-    QLocalSocket socket;
-    socket.connectToServer(instanceKey(programPath()));
-    const bool ready = socket.waitForConnected(timeoutMs);
-    socket.abort();
-    return ready;
+    // Another user's listener at the name is not the program.
+    const ucred listener = listenerAt(socketName(), timeoutMs);
+    return listener.pid != 0 && listener.uid == ::getuid();
 }
 
 bool GlimraProcess::startAndWaitReady(const QStringList &arguments, int timeoutMs)
@@ -111,7 +134,7 @@ bool GlimraProcess::startAndWaitReady(const QStringList &arguments, int timeoutM
     while (!deadline.hasExpired()) {
         if (m_process.state() == QProcess::NotRunning)
             return false;
-        if (isReady())
+        if (listenerAt(socketName(), 200).pid == pid_t(m_process.processId()))
             return true;
         m_process.waitForFinished(100);
     }

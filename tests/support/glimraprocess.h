@@ -30,14 +30,16 @@ public:
     // Replaces the environment this program and its other starts run with.
     void setEnvironment(const QProcessEnvironment &environment);
 
-    // Starts the program and waits until it accepts single-instance connections, which it does
-    // only once its start-up is complete.
+    // Starts the program and waits until it accepts single-instance connections itself, which it
+    // does only once its start-up is complete.
     bool startAndWaitReady(const QStringList &arguments = {}, int timeoutMs = 30000);
     // Runs another start of the same program file to its end; returns its exit code, -1 on a hang.
     int runToEnd(const QStringList &arguments = {}, int timeoutMs = 20000, const QString &program = QString());
     // SIGTERM and wait; returns the exit code, -1 when it did not end.
     int terminate(int timeoutMs = 20000);
-    // True when the program answers on its single-instance socket within `timeoutMs`.
+    // The program's single-instance socket, as the program computes it in this environment.
+    QString socketName() const;
+    // True when a copy of this user answers on the program's single-instance socket within `timeoutMs`.
     bool isReady(int timeoutMs = 200) const;
     QProcess &process() { return m_process; }
 
