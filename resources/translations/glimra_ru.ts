@@ -304,6 +304,10 @@ The file keeps its previous content. Glimra tries again at the next change and w
 
 Файл сохранил прежнее содержимое. Glimra попробует снова при следующем изменении и при выходе.</translation>
     </message>
+    <message>
+        <source>The picture could not be stored in %1.</source>
+        <translation>Не удалось сохранить картинку в %1.</translation>
+    </message>
 </context>
 <context>
     <name>NewMessageDialog</name>

@@ -1,6 +1,7 @@
 #include "migration.h"
 
 #include "app/filemanager.h"
+#include "core/freename.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -31,11 +32,8 @@ bool copiedBefore(const QString &source, const QString &target)
 {
     if (sameContent(source, target))
         return true;
-    const QFileInfo info(target);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     for (int n = 1;; ++n) {
-        const QString candidate = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('-') +
-                                  QString::number(n) + suffix;
+        const QString candidate = numberedSibling(target, n);
         if (!QFileInfo::exists(candidate))
             return false;
         if (sameContent(source, candidate))
@@ -79,15 +77,7 @@ LegacyMigration::LegacyMigration(const QString &legacyMessages, const QString &l
 
 QString LegacyMigration::freeName(const QString &path)
 {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath() + QLatin1Char('/');
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    for (int n = 1;; ++n) {
-        const QString candidate = folder + base + QLatin1Char('-') + QString::number(n) + suffix;
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
+    return firstFreeName([&path](int n) { return numberedSibling(path, n); });
 }
 
 void LegacyMigration::run()

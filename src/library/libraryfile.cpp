@@ -1,6 +1,7 @@
 #include "libraryfile.h"
 
 #include "core/atomicfile.h"
+#include "core/freename.h"
 #include "messageitem.h"
 
 #include <QDateTime>
@@ -298,13 +299,8 @@ QString LibraryFile::backupUnreadable(const QString &path)
 {
     const QString base = path + QStringLiteral(".unreadable-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1; n < 1000; ++n) {
-        const QString candidate = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
-        const QFileInfo info(candidate);
-        if (info.exists() || info.isSymLink())
-            continue;
-        // QFile::copy never replaces an existing file.
-        return QFile::copy(path, candidate) ? candidate : QString();
-    }
-    return QString();
+    const QString candidate =
+        firstFreeName([&base](int n) { return n == 1 ? base : base + QLatin1Char('-') + QString::number(n); }, 1, 1000);
+    // QFile::copy never replaces an existing file.
+    return !candidate.isEmpty() && QFile::copy(path, candidate) ? candidate : QString();
 }

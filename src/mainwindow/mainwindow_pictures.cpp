@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "app/filemanager.h"
+#include "thumbnails/picturestore.h"
 #include "thumbnails/qimageviewer.h"
 #include "thumbnails/qimagevieweritem.h"
 
@@ -16,9 +17,7 @@
 #include <memory>
 
 namespace {
-const int StoredWidth = 200;
 const int ThumbnailSide = 96;
-const int StoredQuality = 80;
 } // namespace
 
 void MainWindow::loadPictures()
@@ -53,22 +52,14 @@ void MainWindow::browseForPicture()
                              tr("The file %1 could not be read as a picture.").arg(QDir::toNativeSeparators(chosen)));
         return;
     }
-    const QImage scaled = original.scaledToWidth(StoredWidth, Qt::SmoothTransformation);
-
-    const QString folder = FileManager::instance()->imagesPath();
-    QDir().mkpath(folder);
-
-    // Only a lower-case ".png" keeps the picture lossless; anything else is stored as JPG.
-    const bool asPng = chosen.endsWith(QLatin1String(".png"));
-    const QString extension = asPng ? QStringLiteral(".png") : QStringLiteral(".jpg");
-    const QString prefix = folder + QLatin1Char('/') + QFileInfo(chosen).baseName() + QLatin1Char('_');
-    int counter = 0;
-    QString target = prefix + QString::number(counter) + extension;
-    while (QFile::exists(target))
-        target = prefix + QString::number(++counter) + extension;
-
-    scaled.save(target, asPng ? "PNG" : "JPG", StoredQuality);
-    addImageToList(target);
+    const QString stored = PictureStore(FileManager::instance()->imagesPath()).store(chosen, original);
+    if (stored.isEmpty()) {
+        QMessageBox::warning(this, tr("Add picture"),
+                             tr("The picture could not be stored in %1.")
+                                 .arg(QDir::toNativeSeparators(FileManager::instance()->imagesPath())));
+        return;
+    }
+    addImageToList(stored);
 }
 
 void MainWindow::addImageToList(QString p_FileName)

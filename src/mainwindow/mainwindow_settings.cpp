@@ -22,7 +22,6 @@
 
 namespace {
 
-
 const int kRussianIndex = 1;
 
 void checkButton(QButtonGroup *group, int id)
