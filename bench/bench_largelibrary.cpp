@@ -33,7 +33,7 @@ void BenchLargeLibrary::initTestCase()
         category->addChild(subcategory);
     }
     const QByteArray bytes = LibraryFile::write({category.get()}, {});
-    MessageItem::deleteTree(category.release());
+
 
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QVERIFY(QDir().mkpath(folder));

@@ -48,7 +48,7 @@ QByteArray incompressibleLibrary()
         subcategory->addChild(message);
     }
     const QByteArray bytes = LibraryFile::write({category.get()}, {});
-    MessageItem::deleteTree(category.release());
+
     return bytes;
 }
 

@@ -199,7 +199,7 @@ private slots:
         category->addChild(subcategory);
         subcategory->addChild(message);
         const QList<MessageItem *> categories{category};
-        const auto cleanup = qScopeGuard([&] { MessageItem::deleteTree(category); });
+        const auto cleanup = qScopeGuard([&] { delete category; });
         const int overhead = LibraryFile::toXml(categories, {}).toUtf8().size();
         message->setText(QString(LibraryFile::MaxTextSize - overhead + excess, QLatin1Char('m')));
 
@@ -302,8 +302,7 @@ private slots:
 
         const QList<MessageItem *> items = OutlineParser::createItems(OutlineParser::parse(outline));
         QCOMPARE(describe(items), tree);
-        for (MessageItem *item : items)
-            MessageItem::deleteTree(item);
+        qDeleteAll(items);
     }
 
     void builtProgramKeepsItsLibrary_data()

@@ -27,8 +27,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const QByteArray bytes = LibraryFile::write(categories, {});
-    for (MessageItem *category : categories)
-        MessageItem::deleteTree(category);
+    qDeleteAll(categories);
 
     const QString target = QString::fromLocal8Bit(argv[2]);
     if (!LibraryFile::saveAtomically(target, bytes)) {

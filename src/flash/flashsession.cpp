@@ -48,7 +48,7 @@ void releasePictures(const QList<MessageItem *> &entries)
 {
     for (MessageItem *entry : entries) {
         if (entry->type() == MessageItem::PictureType)
-            entry->deleteLater();
+            delete entry;
     }
 }
 

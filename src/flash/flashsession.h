@@ -31,7 +31,7 @@ QList<MessageItem *> pictureEntries(const QStringList &fileNames, const PictureL
 // Fisher–Yates from the back: for i = size−1 … 1, swap i with draw() mod (i+1).
 void shuffle(QList<MessageItem *> &entries, const Draw &draw);
 
-// Schedules the picture entries for deletion; text entries belong to the library and stay.
+// Deletes the picture entries, which belong to the session; text entries belong to the library.
 void releasePictures(const QList<MessageItem *> &entries);
 
 // Releases the previous session's pictures and returns the new, shuffled session list.

@@ -85,8 +85,7 @@ LibraryFile::~LibraryFile()
 
 void LibraryFile::clear()
 {
-    for (MessageItem *category : qAsConst(m_categories))
-        MessageItem::deleteTree(category);
+    qDeleteAll(m_categories);
     m_categories.clear();
     m_checkedImages.clear();
     m_errorString.clear();

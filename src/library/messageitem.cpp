@@ -2,6 +2,11 @@
 
 MessageItem::MessageItem(QObject *parent) : QObject(parent) {}
 
+MessageItem::~MessageItem()
+{
+    qDeleteAll(m_children);
+}
+
 void MessageItem::checkAll()
 {
     setAllDescendants(Qt::Checked);
@@ -24,13 +29,4 @@ void MessageItem::setPixmap(const QPixmap &pixmap)
 {
     m_pixmap = pixmap;
     m_type = PictureType;
-}
-
-void MessageItem::deleteTree(MessageItem *root)
-{
-    if (!root)
-        return;
-    for (MessageItem *child : qAsConst(root->m_children))
-        deleteTree(child);
-    delete root;
 }

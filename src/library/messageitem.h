@@ -7,6 +7,9 @@
 
 // A node of the library tree (category, subcategory or message) and an entry of a flash session,
 // which is either a library message or a picture.
+//
+// A node owns its children: deleting it deletes its subtree. A node taken out of its parent's
+// children belongs to whoever took it, and a session owns its picture entries.
 class MessageItem : public QObject
 {
     Q_OBJECT
@@ -16,6 +19,7 @@ public:
     static constexpr int PictureType = 3;
 
     explicit MessageItem(QObject *parent = nullptr);
+    ~MessageItem() override;
 
     QString text() const { return m_text; }
     void setText(const QString &text) { m_text = text; }
@@ -41,9 +45,6 @@ public:
 
     int type() const { return m_type; }
     void setType(int type) { m_type = type; }
-
-    // Nodes own no QObject children, so a subtree is released explicitly.
-    static void deleteTree(MessageItem *root);
 
 private:
     void setAllDescendants(int state);

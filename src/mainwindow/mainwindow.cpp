@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "about/aboutdialog.h"
+#include "flash/flashsession.h"
 #include "library/messageitem.h"
 #include "thumbnails/qimageviewer.h"
 
@@ -88,14 +89,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 MainWindow::~MainWindow()
 {
     // The library tree and the session's pictures have no Qt parent.
-    for (MessageItem *entry : qAsConst(messageList)) {
-        if (entry->type() == MessageItem::PictureType)
-            delete entry;
-    }
-    for (MessageItem *category : qAsConst(categories))
-        MessageItem::deleteTree(category);
-    for (MessageItem *item : qAsConst(retiredItems))
-        MessageItem::deleteTree(item);
+    FlashSession::releasePictures(messageList);
+    qDeleteAll(categories);
+    qDeleteAll(retiredItems);
     delete trayIconMenu;
     delete ui;
 }

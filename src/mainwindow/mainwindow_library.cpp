@@ -128,8 +128,7 @@ void MainWindow::parseMessagesFromText(QString p_FileName)
         custom->setText(tr("Custom messages"));
     }
     // No session runs during start-up, so nothing refers to the replaced nodes any more.
-    for (MessageItem *category : qAsConst(categories))
-        MessageItem::deleteTree(category);
+    qDeleteAll(categories);
     categories.clear();
 
     categories.append(OutlineParser::createItems(OutlineParser::parse(content)));
