@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "library/checkstates.h"
 #include "library/messageitem.h"
 
 #include <QSignalBlocker>
@@ -57,23 +58,7 @@ void MainWindow::fillCategoryList()
 
 int MainWindow::aggregateState(const QList<MessageItem *> &items)
 {
-    bool anyChecked = false;
-    bool anyUnchecked = false;
-    for (const MessageItem *item : items) {
-        switch (item->checkState()) {
-        case Qt::Checked:
-            anyChecked = true;
-            break;
-        case Qt::Unchecked:
-            anyUnchecked = true;
-            break;
-        default:
-            return Qt::PartiallyChecked;
-        }
-    }
-    if (anyChecked && anyUnchecked)
-        return Qt::PartiallyChecked;
-    return anyChecked ? Qt::Checked : Qt::Unchecked;
+    return CheckStates::aggregate(items);
 }
 
 void MainWindow::showCustomRowText()
@@ -152,11 +137,7 @@ void MainWindow::categoryChecked(int p_Category, Qt::CheckState checkState)
     MessageItem *category = categories.value(p_Category, nullptr);
     if (!category)
         return;
-    if (checkState == Qt::Checked)
-        category->checkAll();
-    else if (checkState == Qt::Unchecked)
-        category->uncheckAll();
-    category->setCheckState(checkState);
+    CheckStates::apply(category, checkState);
 
     if (p_Category == currentCategory)
         categoryClicked(p_Category);
@@ -169,11 +150,7 @@ void MainWindow::subcategoryChecked(int subcategory, Qt::CheckState checkState)
     MessageItem *node = category ? category->children().value(subcategory, nullptr) : nullptr;
     if (!node)
         return;
-    node->setCheckState(checkState);
-    if (checkState == Qt::Checked)
-        node->checkAll();
-    else if (checkState == Qt::Unchecked)
-        node->uncheckAll();
+    CheckStates::apply(node, checkState);
 
     const int categoryState = aggregateState(category->children());
     category->setCheckState(categoryState);

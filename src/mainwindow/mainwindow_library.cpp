@@ -6,6 +6,7 @@
 #include "library/librarysaver.h"
 #include "library/messageitem.h"
 #include "library/outlineparser.h"
+#include "library/placeholderlibrary.h"
 #include "thumbnails/qimageviewer.h"
 
 #include <QDebug>
@@ -142,22 +143,6 @@ void MainWindow::parseMessagesFromText(QString p_FileName)
 
 void MainWindow::buildPlaceholderLibrary()
 {
-    for (int c = 1; c <= 10; ++c) {
-        auto *category = new MessageItem;
-        category->setText(tr("Cat %1").arg(c));
-        for (int s = 1; s <= 10; ++s) {
-            auto *subcategory = new MessageItem;
-            subcategory->setText(tr("Subcat %1 from cat %2").arg(s).arg(c));
-            for (int m = 1; m <= 10; ++m) {
-                auto *message = new MessageItem;
-                message->setText(tr("Msg %1 in subcat %2 from cat %3").arg(m).arg(s).arg(c));
-                subcategory->addChild(message);
-            }
-            category->addChild(subcategory);
-        }
-        categories.append(category);
-    }
-    auto *custom = new MessageItem;
-    custom->setText(tr("Custom messages"));
-    categories.append(custom);
+    categories.append(::buildPlaceholderLibrary(
+        {tr("Cat %1"), tr("Subcat %1 from cat %2"), tr("Msg %1 in subcat %2 from cat %3"), tr("Custom messages")}));
 }
