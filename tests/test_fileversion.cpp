@@ -1,5 +1,5 @@
-#include "app/fileversion.h"
-#include "app/versionstamp.h"
+#include "core/fileversion.h"
+#include "core/versionstamp.h"
 #include "testhome.h"
 #include "testpaths.h"
 

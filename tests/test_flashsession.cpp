@@ -1,6 +1,6 @@
 #include "flash/flashsession.h"
 #include "flash/placement.h"
-#include "flash/random.h"
+#include "core/random.h"
 #include "library/messageitem.h"
 
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "app/filemanager.h"
+#include "core/filemanager.h"
 #include "app/migration.h"
 #include "glimraprocess.h"
 #include "library/libraryfile.h"

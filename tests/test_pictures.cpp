@@ -1,7 +1,7 @@
 #include "testhome.h"
 #include "windowtesting.h"
 
-#include "app/filemanager.h"
+#include "core/filemanager.h"
 #include "thumbnails/qimageviewer.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/versionstamp.h"
+#include "core/versionstamp.h"
 #include "glimraprocess.h"
 #include "testhome.h"
 #include "testpaths.h"

@@ -1,6 +1,6 @@
 #include "application.h"
 
-#include "app/fileversion.h"
+#include "core/fileversion.h"
 
 #include <QIcon>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "migration.h"
 
-#include "app/filemanager.h"
+#include "core/filemanager.h"
 #include "core/freename.h"
 
 #include <QCryptographicHash>

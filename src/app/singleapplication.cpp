@@ -1,6 +1,6 @@
 #include "singleapplication.h"
 
-#include "app/instancekey.h"
+#include "core/instancekey.h"
 
 #include <QDataStream>
 #include <QElapsedTimer>

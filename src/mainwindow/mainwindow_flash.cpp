@@ -3,7 +3,7 @@
 
 #include "flash/flashsession.h"
 #include "flash/placement.h"
-#include "flash/random.h"
+#include "core/random.h"
 #include "flash/showing.h"
 #include "library/librarysaver.h"
 #include "library/messageitem.h"

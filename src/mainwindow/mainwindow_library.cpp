@@ -1,7 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/filemanager.h"
+#include "core/filemanager.h"
 #include "library/libraryfile.h"
 #include "library/librarysaver.h"
 #include "library/messageitem.h"

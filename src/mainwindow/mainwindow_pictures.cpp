@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "app/filemanager.h"
+#include "core/filemanager.h"
 #include "thumbnails/picturestore.h"
 #include "thumbnails/qimageviewer.h"
 #include "thumbnails/qimagevieweritem.h"

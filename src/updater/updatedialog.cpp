@@ -1,8 +1,8 @@
 #include "updatedialog.h"
 #include "ui_updatedialog.h"
 
-#include "app/fileversion.h"
-#include "app/updateconstants.h"
+#include "core/fileversion.h"
+#include "core/updateconstants.h"
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
 

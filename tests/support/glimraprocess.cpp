@@ -1,6 +1,6 @@
 #include "glimraprocess.h"
 
-#include "app/instancekey.h"
+#include "core/instancekey.h"
 #include "testpaths.h"
 
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "app/fileversion.h"
+#include "core/fileversion.h"
 
 #include <QCoreApplication>
 #include <QDir>

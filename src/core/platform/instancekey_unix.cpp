@@ -1,4 +1,4 @@
-#include "app/instancekey.h"
+#include "core/instancekey.h"
 
 #include <QCryptographicHash>
 #include <QDir>
