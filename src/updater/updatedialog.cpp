@@ -6,6 +6,8 @@
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
 
+#include "buildconfig.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
@@ -46,7 +48,9 @@ bool isSameUrl(const QUrl &a, const QUrl &b)
 
 } // namespace
 
-UpdateDialog::UpdateDialog(QWidget *parent) : QDialog(parent), ui(new Ui::UpdateDialog), m_launcher(startAndExit)
+UpdateDialog::UpdateDialog(QWidget *parent)
+    : QDialog(parent), ui(new Ui::UpdateDialog), m_allowUnsigned(GLIMRA_ALLOW_UNSIGNED_UPDATES),
+      m_launcher(startAndExit)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -84,6 +88,8 @@ void UpdateDialog::checkForUpdates()
 {
     m_manifestUrl = QUrl(UpdateConstants::manifestUrl(), QUrl::TolerantMode);
     m_haveManifest = m_haveSignature = m_manifestFailed = false;
+    if (!updatesEnabled())
+        return;
     m_downloadManager->startDownload(m_manifestUrl);
     if (m_verifier.hasKey())
         m_downloadManager->startDownload(signatureUrl());
@@ -127,7 +133,8 @@ void UpdateDialog::fileDownloaded(QNetworkReply *p_Reply)
 void UpdateDialog::manifestArrived(const QByteArray &body)
 {
     if (!m_verifier.hasKey()) {
-        compareVersions(decodeManifest(body));
+        if (m_allowUnsigned)
+            compareVersions(decodeManifest(body));
         return;
     }
     m_manifest = body;
