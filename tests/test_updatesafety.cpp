@@ -1,20 +1,42 @@
 #include "buildconfig.h"
 #include "testhome.h"
+#include "updater/downloadmanager.h"
 #include "updater/updatedialog.h"
 #include "updatesite.h"
 #include "windowtesting.h"
 
+#include <QDir>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
 using namespace UpdateTesting;
 
-// What the updater refuses from a server: unsigned offers in a build without a key.
+namespace {
+
+const QString kBase = QStringLiteral("http://updates.test/linux/");
+const QString kFile = QStringLiteral("1.2.0.0/Glimra");
+const QByteArray kOldProgram = stamped(1, 1, 2, "old program");
+const QByteArray kNewProgram = stamped(1, 2, 0, QByteArray(3000, 'n'));
+const QByteArray kManifest = line("Glimra", "1.2.0.0", kNewProgram);
+constexpr qint64 kFarTooMuch = 8 << 20;
+
+QByteArray reply(const QByteArray &status, qint64 announced, const QByteArray &body)
+{
+    return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(announced) + "\r\n\r\n" + body;
+}
+
+} // namespace
+
+// What the updater refuses from a server: unsigned offers in a build without a key, anything but
+// a whole file with status 200, names that leave the program's folder, and endless replies.
 class TestUpdateSafety : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { qRegisterMetaType<QNetworkReply *>(); }
+
     void buildWithoutKeyNeverAsks()
     {
         if (GLIMRA_ALLOW_UNSIGNED_UPDATES || !UpdateVerifier::builtInKey().isEmpty())
@@ -38,6 +60,113 @@ private slots:
         QCOMPARE(site.requests, QStringList{"last"});
         QCOMPARE(watcher.seen.size(), 1);
     }
+
+    void onlyWholeRepliesCount_data()
+    {
+        QTest::addColumn<QString>("path"); // the reply that goes wrong; the others are right
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<bool>("keyed");
+        for (const QByteArray kind : {"302", "404", "500", "short"}) {
+            for (const bool keyed : {false, true})
+                QTest::addRow("file %s, %s", kind.data(), keyed ? "signed" : "unsigned") << kFile << kind << keyed;
+        }
+        // Bytes past the announced length are not part of the reply, so only a signed size can catch them.
+        QTest::newRow("file long, signed") << kFile << QByteArray("long") << true;
+        QTest::newRow("manifest 302") << "update.ini" << QByteArray("302") << false;
+        QTest::newRow("manifest short") << "update.ini" << QByteArray("short") << false;
+        QTest::newRow("signature 302") << "update.ini.sig" << QByteArray("302") << true;
+        QTest::newRow("signature short") << "update.ini.sig" << QByteArray("short") << true;
+    }
+
+    void onlyWholeRepliesCount()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, kind);
+        QFETCH(bool, keyed);
+        const QHash<QString, QByteArray> bodies{
+            {"update.ini", kManifest}, {"update.ini.sig", sign(kManifest)}, {kFile, kNewProgram}};
+        UpdateSite site;
+        for (auto it = bodies.begin(); it != bodies.end(); ++it)
+            site.serve(it.key(), it.value());
+        // Each wrong reply carries the right bytes, so that nothing but its status or length can refuse it.
+        const QByteArray body = bodies.value(path);
+        site.serve("elsewhere", body);
+        if (kind == "short" || kind == "long")
+            site.serveRaw(path, reply("200 OK", body.size() + (kind == "short" ? 100 : -100), body));
+        else
+            site.serveRaw(path, reply(kind + " Whatever\r\nLocation: /elsewhere", body.size(), body));
+
+        const bool fileFails = path == kFile;
+        const int checkReplies = keyed ? 2 : 1;
+        expectNothingInstalled(keyed, fileFails, checkReplies + int(fileFails), kind == "long");
+        QVERIFY(!site.requests.contains("elsewhere"));
+    }
+
+    void endlessRepliesAreCutOff_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("head"); // status, headers and the start of what never ends
+        QTest::addColumn<bool>("keyed");
+        const QByteArray endless("200 OK\r\n\r\n");
+        const QByteArray announced = "200 OK\r\nContent-Length: " + QByteArray::number(kNewProgram.size() + 1);
+        QTest::newRow("manifest") << "update.ini" << QByteArray(endless + kManifest) << false;
+        QTest::newRow("signature") << "update.ini.sig" << QByteArray(endless + sign(kManifest)) << true;
+        QTest::newRow("signed file") << kFile << QByteArray(endless + kNewProgram) << true;
+        QTest::newRow("signed file, announced") << kFile << QByteArray(announced + "\r\n\r\n" + kNewProgram) << true;
+        QTest::newRow("unsigned file, announced")
+            << kFile << QByteArray("200 OK\r\nContent-Length: " + QByteArray::number(qint64(257) << 20) + "\r\n\r\n")
+            << false;
+    }
+
+    void endlessRepliesAreCutOff()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, head);
+        QFETCH(bool, keyed);
+        UpdateSite site;
+        site.serve("update.ini", kManifest);
+        site.serve("update.ini.sig", sign(kManifest));
+        site.serveEndless(path, "HTTP/1.1 " + head);
+
+        const bool fileFails = path == kFile;
+        const int checkReplies = keyed ? 2 : 1;
+        expectNothingInstalled(keyed, fileFails, checkReplies + int(fileFails));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(errors.value(path), QNetworkReply::OperationCanceledError);
+        QTRY_VERIFY(site.endlessHungUp);
+        QVERIFY2(site.endlessSent < kFarTooMuch, QByteArray::number(site.endlessSent));
+    }
+
+private:
+    // Runs a check and, when it offers the update, the download; then nothing may have been
+    // written or started, and only a complete file that failed verification is reported.
+    void expectNothingInstalled(bool keyed, bool offered, int replies, bool reported = false)
+    {
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+        UpdateDialog dialog;
+        prepare(&dialog, folder.path(), keyed ? publicKey() : QByteArray(), &launches);
+        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
+        QSignalSpy finished(dialog.downloadManager(), &DownloadManager::fileDownloaded);
+        errors.clear();
+        connect(dialog.downloadManager(), &DownloadManager::fileDownloaded, this,
+                [this](QNetworkReply *reply) { errors.insert(reply->url().path().mid(1), reply->error()); });
+        dialog.checkForUpdates();
+        QTRY_COMPARE(finished.size(), replies - int(offered));
+        QCOMPARE(found.size(), int(offered));
+        if (offered) {
+            dialog.updateAll();
+            QTRY_COMPARE(finished.size(), replies);
+        }
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"Glimra"});
+        QVERIFY(launches.isEmpty());
+        QCOMPARE(dialog.findChild<QLabel *>("verification_label") != nullptr, reported);
+    }
+
+    QStringList launches;
+    QHash<QString, QNetworkReply::NetworkError> errors; // of each finished reply, by path
 };
 
 GLIMRA_TEST_MAIN(TestUpdateSafety)

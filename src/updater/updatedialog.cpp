@@ -21,8 +21,11 @@
 
 namespace {
 
-const char kOversizeProperty[] = "glimraOversize";
 constexpr int kUpdateExitCode = 12;
+// Far above any real manifest, signature or release, so that a hostile server cannot fill memory.
+constexpr qint64 kMaxManifestBytes = 1 << 20;
+constexpr qint64 kMaxSignatureBytes = 4 << 10;
+constexpr qint64 kMaxUnsignedFileBytes = qint64(256) << 20;
 
 void startAndExit(const QString &commandLine, int exitCode)
 {
@@ -90,9 +93,9 @@ void UpdateDialog::checkForUpdates()
     m_haveManifest = m_haveSignature = m_manifestFailed = false;
     if (!updatesEnabled())
         return;
-    m_downloadManager->startDownload(m_manifestUrl);
+    m_downloadManager->startDownload(m_manifestUrl, kMaxManifestBytes);
     if (m_verifier.hasKey())
-        m_downloadManager->startDownload(signatureUrl());
+        m_downloadManager->startDownload(signatureUrl(), kMaxSignatureBytes);
     else
         qDebug() << "Updates are unverified: this build has no update signing key";
 }
@@ -115,11 +118,10 @@ void UpdateDialog::fileDownloaded(QNetworkReply *p_Reply)
     const bool isSignature = isSameUrl(url, signatureUrl());
     p_Reply->deleteLater();
 
-    if (p_Reply->error() != QNetworkReply::NoError) {
+    // Redirects, error pages, cut-off and short replies count as network errors.
+    if (!DownloadManager::isComplete(p_Reply)) {
         if (isManifest || isSignature)
             m_manifestFailed = true;
-        else if (p_Reply->property(kOversizeProperty).toBool())
-            reportFailedVerification(DownloadManager::fileNameFromUrl(url));
         return;
     }
     if (isManifest)
@@ -198,26 +200,11 @@ void UpdateDialog::updateAll()
     for (int i = 0; i < m_filesToFetch.size(); ++i) {
         auto *bar = new NormalProgressBar(ui->widget_2);
         ui->verticalLayout->addWidget(bar);
-        QNetworkReply *reply = m_downloadManager->startDownload(m_filesToFetch.at(i));
+        // A signed file may not grow past its signed size.
+        const qint64 limit = m_verifier.hasKey() ? m_entries.at(i).size : kMaxUnsignedFileBytes;
+        QNetworkReply *reply = m_downloadManager->startDownload(m_filesToFetch.at(i), limit);
         connect(reply, &QNetworkReply::downloadProgress, bar, &NormalProgressBar::setNewValue);
         m_downloads.insert(reply, i);
-        if (!m_verifier.hasKey())
-            continue;
-        // A file may not grow past its signed size: cut it off instead of holding whatever is sent.
-        // readyRead, unlike the throttled downloadProgress, reports every arrival; nothing reads
-        // the reply before it finishes, so what is available is all that has arrived.
-        const qint64 limit = m_entries.at(i).size;
-        const auto cutOff = [reply, limit] {
-            const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-            const bool tooLarge =
-                reply->bytesAvailable() > limit || (announced.isValid() && announced.toLongLong() > limit);
-            if (tooLarge && reply->isRunning()) {
-                reply->setProperty(kOversizeProperty, true);
-                reply->abort();
-            }
-        };
-        connect(reply, &QNetworkReply::metaDataChanged, reply, cutOff);
-        connect(reply, &QNetworkReply::readyRead, reply, cutOff);
     }
 }
 
