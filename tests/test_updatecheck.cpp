@@ -89,12 +89,6 @@ private slots:
         QCOMPARE(result.hasVersions ? result.currentVersion + ' ' + result.offeredVersion : QString(), labels);
     }
 
-    void fileNameComesFromUrlPath()
-    {
-        QCOMPARE(DownloadManager::fileNameFromUrl(QUrl(kBase + "1.2.0.0/My%20File.so")), QStringLiteral("My File.so"));
-        QCOMPARE(DownloadManager::fileNameFromUrl(QUrl(kBase)), QStringLiteral("download"));
-    }
-
     void progressBarTakesValueAndTotal()
     {
         NormalProgressBar bar(nullptr);

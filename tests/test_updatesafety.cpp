@@ -37,6 +37,84 @@ class TestUpdateSafety : public QObject
 private slots:
     void initTestCase() { qRegisterMetaType<QNetworkReply *>(); }
 
+    void manifestLineNeedsPlainNameAndVersion_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("keyed");
+        QTest::addColumn<QString>("url"); // below the base, fully encoded; empty: the line is ignored
+        const auto row = [](const char *tag, const QString &name, const QString &version, bool keyed,
+                            const QString &url) { QTest::newRow(tag) << name << version << keyed << url; };
+        row("plain", "Glimra", "2", true, "2/Glimra");
+        row("empty version piece", "Glimra", "1..2", true, "1..2/Glimra");
+        row("parent folder", "../evil", "2", false, "");
+        row("slash", "a/b", "2", false, "");
+        row("backslash", "a\\b", "2", false, "");
+        row("dot dot", "..", "2", false, "");
+        row("hidden", ".profile", "2", false, "");
+        row("empty name", "", "2", false, "");
+        row("drive", "C:evil", "2", false, "");
+        row("NUL", QStringLiteral("Glimra") + QChar(0) + "x", "2", false, "");
+        row("URL syntax in name", "a?b#c%d", "3", false, "3/a%3Fb%23c%25d");
+        row("version dot dot", "Glimra", "..", false, "");
+        row("version with path", "Glimra", "2./Glimra?", false, "");
+        row("version with letters, signed", "Glimra", "2.1b", true, "");
+        row("version %2F, signed", "Glimra", "3.%2F", true, "");
+        row("version %2F, unsigned", "Glimra", "3.%2F", false, "3.%252F/Glimra");
+    }
+
+    void manifestLineNeedsPlainNameAndVersion()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, version);
+        QFETCH(bool, keyed);
+        QFETCH(QString, url);
+        // Every file but "Missing" exists locally at 1.0.0.0, so only the checks can turn a line
+        // down; "Missing" sets the version that a version text without numbers carries over.
+        const auto local = [](const QString &file, int v[4]) { return (v[0] = 1) && file != "Missing"; };
+        const QString digest = keyed ? '=' + QString(64, 'a') + "=4" : QString();
+        const QString manifest = "Missing=3.3" + digest + "\r\n" + name + '=' + version + digest;
+        const UpdateManifest::Result result = UpdateManifest::evaluate(manifest, kBase, local, keyed);
+        QCOMPARE(result.updates.value(0).url.toString(QUrl::FullyEncoded).remove(kBase), url);
+        QCOMPARE(result.updates.value(0).fileName, url.isEmpty() ? QString() : name);
+    }
+
+    void hostileLinesAreIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("manifest");
+        QTest::addColumn<bool>("keyed");
+        // "Missing" only sets the version that a short or empty version text carries over.
+        const QByteArray carry = line("Missing", "3", kNewProgram);
+        for (const bool keyed : {true, false}) {
+            const char *how = keyed ? "signed" : "unsigned";
+            QTest::addRow("../evil, %s", how) << line("../evil", "1.2.0.0", kNewProgram) << keyed;
+            QTest::addRow("2./Glimra?, %s", how) << line("Glimra", "2./Glimra?", kNewProgram) << keyed;
+            QTest::addRow(".., %s", how) << carry + line("Glimra", "..", kNewProgram) << keyed;
+        }
+        QTest::newRow("%2F, signed") << line("Glimra", "3.%2F", kNewProgram) << true;
+    }
+
+    void hostileLinesAreIgnored()
+    {
+        QFETCH(QByteArray, manifest);
+        QFETCH(bool, keyed);
+        UpdateSite site;
+        site.serve("update.ini", manifest);
+        site.serve("update.ini.sig", sign(manifest));
+        QTemporaryDir root; // the program's folder is "program" in it, beside a file it may not touch
+        QVERIFY(QDir(root.path()).mkdir("program"));
+        QVERIFY(writeFile(root.filePath("program/Glimra"), kOldProgram));
+        QVERIFY(writeFile(root.filePath("evil"), kOldProgram));
+
+        UpdateDialog dialog;
+        prepare(&dialog, root.filePath("program"), keyed ? publicKey() : QByteArray(), &launches);
+        QSignalSpy found(&dialog, &UpdateDialog::updateFound), none(&dialog, &UpdateDialog::updateNotFound);
+        dialog.checkForUpdates();
+        QVERIFY(none.wait());
+        QCOMPARE(found.size(), 0);
+        QCOMPARE(dialog.filesToFetch(), QList<QUrl>());
+    }
+
     void buildWithoutKeyNeverAsks()
     {
         if (GLIMRA_ALLOW_UNSIGNED_UPDATES || !UpdateVerifier::builtInKey().isEmpty())

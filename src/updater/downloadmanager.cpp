@@ -44,13 +44,6 @@ bool DownloadManager::isComplete(const QNetworkReply *reply)
     return !announced.isValid() || announced.toLongLong() == reply->bytesAvailable();
 }
 
-QString DownloadManager::fileNameFromUrl(const QUrl &url)
-{
-    const QString path = url.path(QUrl::FullyDecoded);
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    return name.isEmpty() ? QStringLiteral("download") : name;
-}
-
 bool DownloadManager::saveToFile(const QString &fileName, QIODevice *data)
 {
     // Written beside and renamed over the old file, so a crash or a full disk never leaves half a

@@ -26,8 +26,6 @@ public:
     // True for a finished reply that holds a whole file: no error, status 200, and as many bytes
     // as the server announced. Only valid while nothing has been read from the reply.
     static bool isComplete(const QNetworkReply *reply);
-    // The last segment of the URL's decoded path; "download" when the path ends in "/".
-    static QString fileNameFromUrl(const QUrl &url);
     // Replaces `fileName` in the program's folder with everything `data` holds.
     bool saveToFile(const QString &fileName, QIODevice *data);
 

@@ -210,14 +210,15 @@ void UpdateDialog::updateAll()
 
 void UpdateDialog::receiveFile(QNetworkReply *reply, int entry)
 {
-    QString fileName = DownloadManager::fileNameFromUrl(reply->url());
+    // Only what updateAll() asked for, under the name the manifest gave, never one from the URL.
+    if (entry < 0 || entry >= m_entries.size())
+        return;
+    QString fileName = m_entries.at(entry).fileName;
     const QByteArray data = reply->readAll();
-    if (m_verifier.hasKey()) {
-        if (entry < 0 || entry >= m_entries.size() ||
-            !UpdateVerifier::matchesDigest(data, m_entries.at(entry).sha256, m_entries.at(entry).size)) {
-            reportFailedVerification(fileName);
-            return;
-        }
+    if (m_verifier.hasKey() &&
+        !UpdateVerifier::matchesDigest(data, m_entries.at(entry).sha256, m_entries.at(entry).size)) {
+        reportFailedVerification(fileName);
+        return;
     }
 
     // The running executable cannot be overwritten: it goes beside it and installs itself at start.
