@@ -1,14 +1,18 @@
 #include "buildconfig.h"
 #include "testhome.h"
 #include "updater/downloadmanager.h"
+#include "updater/normalprogressbar.h"
 #include "updater/updatedialog.h"
 #include "updatesite.h"
 #include "windowtesting.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QScopeGuard>
+#include <QTranslator>
 
 using namespace UpdateTesting;
 
@@ -214,6 +218,47 @@ private slots:
         QCOMPARE(errors.value(path), QNetworkReply::OperationCanceledError);
         QTRY_VERIFY(site.endlessHungUp);
         QVERIFY2(site.endlessSent < kFarTooMuch, QByteArray::number(site.endlessSent));
+    }
+
+    void verificationMessageFits_data()
+    {
+        QTest::addColumn<QString>("catalogue");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << ""
+                                 << "Glimra failed verification and was not installed.";
+        QTest::newRow("Russian") << "://glimra_ru"
+                                 << "Файл Glimra не прошёл проверку и не был установлен.";
+    }
+
+    void verificationMessageFits()
+    {
+        QFETCH(QString, catalogue);
+        QFETCH(QString, text);
+        QTranslator translator;
+        QVERIFY(catalogue.isEmpty() || translator.load(catalogue));
+        QCoreApplication::installTranslator(&translator);
+        const auto restore = qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+        UpdateSite site;
+        site.serve("update.ini", kManifest);
+        site.serve("update.ini.sig", sign(kManifest));
+        site.serve(kFile, QByteArray(kNewProgram).replace(0, 1, "x"));
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+
+        UpdateDialog dialog;
+        prepare(&dialog, folder.path(), publicKey(), &launches);
+        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
+        dialog.checkForUpdates();
+        QTRY_COMPARE(found.size(), 1);
+        dialog.show();
+        dialog.updateAll();
+        QLabel *label = nullptr;
+        QTRY_VERIFY((label = dialog.findChild<QLabel *>("verification_label")));
+        QCOMPARE(label->text(), text);
+        const auto *bar = dialog.findChild<NormalProgressBar *>();
+        const auto inDialog = [&dialog](const QWidget *w) { return QRect(w->mapTo(&dialog, QPoint()), w->size()); };
+        QTRY_VERIFY(!inDialog(label).intersects(inDialog(bar)) && dialog.rect().contains(inDialog(label)) &&
+                    label->height() >= label->heightForWidth(label->width()));
     }
 
 private:

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QPushButton>
@@ -247,4 +248,9 @@ void UpdateDialog::reportFailedVerification(const QString &fileName)
     label->setObjectName(QStringLiteral("verification_label"));
     label->setWordWrap(true);
     ui->verticalLayout->addWidget(label);
+    // The minimum size ignores that a wrapped label needs more height in a narrow dialog. A new
+    // child only counts for the layout once shown, which the layout itself would do only later.
+    label->show();
+    layout()->activate();
+    resize(width(), qMax(height(), heightForWidth(width())));
 }
