@@ -294,6 +294,10 @@ Do you want to download and install it?</source>
         <source>No updates available.</source>
         <translation>Обновлений нет.</translation>
     </message>
+    <message>
+        <source>This build of %1 does not update itself. Get new versions where you got this one.</source>
+        <translation>Эта сборка %1 не обновляется сама. Новые версии берите там же, где взяли эту.</translation>
+    </message>
         <message>
         <source>The library could not be saved to %1:
 %2

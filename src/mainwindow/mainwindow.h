@@ -219,5 +219,7 @@ private:
     void persistWindowState();
     // mainwindow_editing.cpp: runs the modal name dialog (exec() when empty); tests drive it instead.
     std::function<void(QDialog *)> nameDialogRunner;
+    // mainwindow_updates.cpp: prepares each new update dialog before its check starts (tests).
+    std::function<void(UpdateDialog *)> updateDialogSetup;
     void runNameDialog(int p_Type, const QString &p_Text, void (MainWindow::*p_Result)(QString));
 };

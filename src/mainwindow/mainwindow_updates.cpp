@@ -8,6 +8,19 @@
 void MainWindow::checkForUpdates(bool p_ByUser)
 {
     auto *dialog = new UpdateDialog(this);
+    if (updateDialogSetup)
+        updateDialogSetup(dialog);
+    if (!dialog->updatesEnabled()) {
+        // Without a key nothing from the server can be trusted, so it is not even asked.
+        delete dialog;
+        if (p_ByUser)
+            QMessageBox::information(this, tr("Update"),
+                                     tr("This build of %1 does not update itself. Get new versions where you got "
+                                        "this one.")
+                                         .arg(QCoreApplication::applicationName()),
+                                     QMessageBox::Ok);
+        return;
+    }
     dialog->checkForUpdates();
     connect(dialog, &UpdateDialog::updateFound, this, &MainWindow::showUpdateDialog);
     // The automatic check at start stays silent when there is nothing new.

@@ -12,16 +12,36 @@ DownloadManager::DownloadManager(QObject *parent) : QObject(parent)
     connect(&m_manager, &QNetworkAccessManager::finished, this, &DownloadManager::fileDownloaded);
 }
 
-QNetworkReply *DownloadManager::startDownload(const QUrl &url)
+QNetworkReply *DownloadManager::startDownload(const QUrl &url, qint64 maxBytes)
 {
-    return m_manager.get(QNetworkRequest(url));
+    QNetworkRequest request(url);
+    // A redirect's page is not the file asked for, and its target may be any server.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Sizes are checked on the bytes as sent; a compressed body would make them meaningless.
+    request.setRawHeader("Accept-Encoding", "identity");
+    QNetworkReply *reply = m_manager.get(request);
+
+    // readyRead, unlike the throttled downloadProgress, reports every arrival; nothing reads the
+    // reply before it finishes, so what is available is all that has arrived.
+    const auto cutOff = [reply, maxBytes] {
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        const bool tooLarge =
+            reply->bytesAvailable() > maxBytes || (announced.isValid() && announced.toLongLong() > maxBytes);
+        if (tooLarge && reply->isRunning())
+            reply->abort();
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, reply, cutOff);
+    connect(reply, &QNetworkReply::readyRead, reply, cutOff);
+    return reply;
 }
 
-QString DownloadManager::fileNameFromUrl(const QUrl &url)
+bool DownloadManager::isComplete(const QNetworkReply *reply)
 {
-    const QString path = url.path(QUrl::FullyDecoded);
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    return name.isEmpty() ? QStringLiteral("download") : name;
+    if (reply->error() != QNetworkReply::NoError ||
+        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
+        return false;
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    return !announced.isValid() || announced.toLongLong() == reply->bytesAvailable();
 }
 
 bool DownloadManager::saveToFile(const QString &fileName, QIODevice *data)

@@ -20,10 +20,12 @@ signals:
 public:
     explicit DownloadManager(QObject *parent = nullptr);
 
-    // The reply belongs to the access manager.
-    QNetworkReply *startDownload(const QUrl &url);
-    // The last segment of the URL's decoded path; "download" when the path ends in "/".
-    static QString fileNameFromUrl(const QUrl &url);
+    // The reply belongs to the access manager. Redirects are not followed, and the reply is
+    // aborted as soon as the server announces or sends more than `maxBytes`.
+    QNetworkReply *startDownload(const QUrl &url, qint64 maxBytes);
+    // True for a finished reply that holds a whole file: no error, status 200, and as many bytes
+    // as the server announced. Only valid while nothing has been read from the reply.
+    static bool isComplete(const QNetworkReply *reply);
     // Replaces `fileName` in the program's folder with everything `data` holds.
     bool saveToFile(const QString &fileName, QIODevice *data);
 

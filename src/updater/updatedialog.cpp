@@ -6,10 +6,13 @@
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
 
+#include "buildconfig.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QPushButton>
@@ -19,8 +22,11 @@
 
 namespace {
 
-const char kOversizeProperty[] = "glimraOversize";
 constexpr int kUpdateExitCode = 12;
+// Far above any real manifest, signature or release, so that a hostile server cannot fill memory.
+constexpr qint64 kMaxManifestBytes = 1 << 20;
+constexpr qint64 kMaxSignatureBytes = 4 << 10;
+constexpr qint64 kMaxUnsignedFileBytes = qint64(256) << 20;
 
 void startAndExit(const QString &commandLine, int exitCode)
 {
@@ -46,7 +52,9 @@ bool isSameUrl(const QUrl &a, const QUrl &b)
 
 } // namespace
 
-UpdateDialog::UpdateDialog(QWidget *parent) : QDialog(parent), ui(new Ui::UpdateDialog), m_launcher(startAndExit)
+UpdateDialog::UpdateDialog(QWidget *parent)
+    : QDialog(parent), ui(new Ui::UpdateDialog), m_allowUnsigned(GLIMRA_ALLOW_UNSIGNED_UPDATES),
+      m_launcher(startAndExit)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -84,9 +92,11 @@ void UpdateDialog::checkForUpdates()
 {
     m_manifestUrl = QUrl(UpdateConstants::manifestUrl(), QUrl::TolerantMode);
     m_haveManifest = m_haveSignature = m_manifestFailed = false;
-    m_downloadManager->startDownload(m_manifestUrl);
+    if (!updatesEnabled())
+        return;
+    m_downloadManager->startDownload(m_manifestUrl, kMaxManifestBytes);
     if (m_verifier.hasKey())
-        m_downloadManager->startDownload(signatureUrl());
+        m_downloadManager->startDownload(signatureUrl(), kMaxSignatureBytes);
     else
         qDebug() << "Updates are unverified: this build has no update signing key";
 }
@@ -109,11 +119,10 @@ void UpdateDialog::fileDownloaded(QNetworkReply *p_Reply)
     const bool isSignature = isSameUrl(url, signatureUrl());
     p_Reply->deleteLater();
 
-    if (p_Reply->error() != QNetworkReply::NoError) {
+    // Redirects, error pages, cut-off and short replies count as network errors.
+    if (!DownloadManager::isComplete(p_Reply)) {
         if (isManifest || isSignature)
             m_manifestFailed = true;
-        else if (p_Reply->property(kOversizeProperty).toBool())
-            reportFailedVerification(DownloadManager::fileNameFromUrl(url));
         return;
     }
     if (isManifest)
@@ -127,7 +136,8 @@ void UpdateDialog::fileDownloaded(QNetworkReply *p_Reply)
 void UpdateDialog::manifestArrived(const QByteArray &body)
 {
     if (!m_verifier.hasKey()) {
-        compareVersions(decodeManifest(body));
+        if (m_allowUnsigned)
+            compareVersions(decodeManifest(body));
         return;
     }
     m_manifest = body;
@@ -191,39 +201,25 @@ void UpdateDialog::updateAll()
     for (int i = 0; i < m_filesToFetch.size(); ++i) {
         auto *bar = new NormalProgressBar(ui->widget_2);
         ui->verticalLayout->addWidget(bar);
-        QNetworkReply *reply = m_downloadManager->startDownload(m_filesToFetch.at(i));
+        // A signed file may not grow past its signed size.
+        const qint64 limit = m_verifier.hasKey() ? m_entries.at(i).size : kMaxUnsignedFileBytes;
+        QNetworkReply *reply = m_downloadManager->startDownload(m_filesToFetch.at(i), limit);
         connect(reply, &QNetworkReply::downloadProgress, bar, &NormalProgressBar::setNewValue);
         m_downloads.insert(reply, i);
-        if (!m_verifier.hasKey())
-            continue;
-        // A file may not grow past its signed size: cut it off instead of holding whatever is sent.
-        // readyRead, unlike the throttled downloadProgress, reports every arrival; nothing reads
-        // the reply before it finishes, so what is available is all that has arrived.
-        const qint64 limit = m_entries.at(i).size;
-        const auto cutOff = [reply, limit] {
-            const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-            const bool tooLarge =
-                reply->bytesAvailable() > limit || (announced.isValid() && announced.toLongLong() > limit);
-            if (tooLarge && reply->isRunning()) {
-                reply->setProperty(kOversizeProperty, true);
-                reply->abort();
-            }
-        };
-        connect(reply, &QNetworkReply::metaDataChanged, reply, cutOff);
-        connect(reply, &QNetworkReply::readyRead, reply, cutOff);
     }
 }
 
 void UpdateDialog::receiveFile(QNetworkReply *reply, int entry)
 {
-    QString fileName = DownloadManager::fileNameFromUrl(reply->url());
+    // Only what updateAll() asked for, under the name the manifest gave, never one from the URL.
+    if (entry < 0 || entry >= m_entries.size())
+        return;
+    QString fileName = m_entries.at(entry).fileName;
     const QByteArray data = reply->readAll();
-    if (m_verifier.hasKey()) {
-        if (entry < 0 || entry >= m_entries.size() ||
-            !UpdateVerifier::matchesDigest(data, m_entries.at(entry).sha256, m_entries.at(entry).size)) {
-            reportFailedVerification(fileName);
-            return;
-        }
+    if (m_verifier.hasKey() &&
+        !UpdateVerifier::matchesDigest(data, m_entries.at(entry).sha256, m_entries.at(entry).size)) {
+        reportFailedVerification(fileName);
+        return;
     }
 
     // The running executable cannot be overwritten: it goes beside it and installs itself at start.
@@ -252,4 +248,9 @@ void UpdateDialog::reportFailedVerification(const QString &fileName)
     label->setObjectName(QStringLiteral("verification_label"));
     label->setWordWrap(true);
     ui->verticalLayout->addWidget(label);
+    // The minimum size ignores that a wrapped label needs more height in a narrow dialog. A new
+    // child only counts for the layout once shown, which the layout itself would do only later.
+    label->show();
+    layout()->activate();
+    resize(width(), qMax(height(), heightForWidth(width())));
 }

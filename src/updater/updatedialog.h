@@ -51,9 +51,13 @@ public:
     // Seams, so that a test can run a whole update inside its own process.
     void setProgramFolder(const QString &folder);
     void setLauncher(Launcher launcher);
-    // The Ed25519 key (32 raw bytes) that must sign the manifest; empty accepts unsigned updates.
-    // Takes effect for the next checkForUpdates().
+    // The Ed25519 key (32 raw bytes) that must sign the manifest. Takes effect for the next
+    // checkForUpdates().
     void setPublicKey(const QByteArray &publicKey);
+    // Whether a dialog without a key still takes unsigned manifests; the build's choice by default.
+    void setAllowUnsigned(bool allow) { m_allowUnsigned = allow; }
+    // False when checkForUpdates() would not even ask the server: no key and no unsigned updates.
+    bool updatesEnabled() const { return m_verifier.hasKey() || m_allowUnsigned; }
 
 private:
     void manifestArrived(const QByteArray &body);
@@ -80,5 +84,6 @@ private:
     bool m_haveManifest = false;
     bool m_haveSignature = false;
     bool m_manifestFailed = false;
+    bool m_allowUnsigned;
     Launcher m_launcher;
 };

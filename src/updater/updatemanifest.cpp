@@ -4,11 +4,21 @@
 
 namespace {
 
-// Names are looked up in the program's folder; anything that could leave it is not a file entry.
-bool isBareFileName(const QString &name)
+// '/' and '\\' separate folders, ':' names a drive or (NTFS) a stream.
+bool hasSeparatorOrControl(const QString &text)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    for (const QChar c : text) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
+            c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+// One path segment of the URL: '?', '#' and '%' are data, not syntax.
+QString urlSegment(const QString &text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
 QString versionString(const int v[4])
@@ -32,7 +42,7 @@ UpdateManifest::Result UpdateManifest::evaluate(const QString &ini, const QStrin
             continue;
         const QString &name = fields.at(0);
         const QString &versionText = fields.at(1);
-        if (!isBareFileName(name))
+        if (!isPlainFileName(name) || !isVersionText(versionText, requireDigest))
             continue;
 
         UpdateEntry entry;
@@ -58,10 +68,30 @@ UpdateManifest::Result UpdateManifest::evaluate(const QString &ini, const QStrin
             continue;
         entry.fileName = name;
         entry.versionText = versionText;
-        entry.url = QUrl(baseUrl + versionText + QLatin1Char('/') + name, QUrl::TolerantMode);
+        entry.url = QUrl(baseUrl + urlSegment(versionText) + QLatin1Char('/') + urlSegment(name), QUrl::TolerantMode);
         result.updates.append(entry);
     }
     return result;
+}
+
+bool UpdateManifest::isPlainFileName(const QString &name)
+{
+    // A leading dot also rules out "." and "..".
+    return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !hasSeparatorOrControl(name);
+}
+
+bool UpdateManifest::isVersionText(const QString &text, bool digitsOnly)
+{
+    bool hasOtherThanDots = false;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('.'))
+            continue;
+        if (digitsOnly && (c < QLatin1Char('0') || c > QLatin1Char('9')))
+            return false;
+        hasOtherThanDots = true;
+    }
+    // "." and ".." would name the folder itself or its parent.
+    return hasOtherThanDots && !hasSeparatorOrControl(text);
 }
 
 bool UpdateManifest::applyVersionText(const QString &text, int version[4])

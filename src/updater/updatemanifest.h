@@ -10,11 +10,11 @@
 // One manifest line that names a newer version than the local file.
 struct UpdateEntry
 {
-    QString fileName;
+    QString fileName;    // a plain name in the program's folder; the file is saved under it
     QString versionText; // as written in the manifest; also the folder on the server
-    QUrl url;
-    QByteArray sha256; // raw digest from a signed line; empty for unsigned manifests
-    qint64 size = -1;  // byte count from a signed line; -1 for unsigned manifests
+    QUrl url;            // built from the two checked texts above
+    QByteArray sha256;   // raw digest from a signed line; empty for unsigned manifests
+    qint64 size = -1;    // byte count from a signed line; -1 for unsigned manifests
 };
 
 // Reads update.ini and decides which files are newer than the local ones. Knows nothing about
@@ -34,10 +34,17 @@ public:
         bool hasVersions = false;
     };
 
-    // `requireDigest`: lines must carry "Name=Version=SHA256=SIZE"; lines that do not are ignored.
+    // `requireDigest`: lines must carry "Name=Version=SHA256=SIZE" with a version of digits and dots;
+    // lines that do not are ignored.
     static Result evaluate(const QString &ini, const QString &baseUrl, const VersionReader &readLocalVersion,
                            bool requireDigest = false);
 
+    // A name that stays inside the program's folder on every platform: not empty, no leading dot,
+    // no path or drive separator, no control character.
+    static bool isPlainFileName(const QString &name);
+    // A version text that can be one folder on the server. `digitsOnly` (signed manifests) allows
+    // digits and dots only; otherwise any text without a separator. Never dots alone.
+    static bool isVersionText(const QString &text, bool digitsOnly);
     // Applies a version text's pieces to `version`, leaving components it does not give untouched.
     // False (and `version` unchanged) when the text has more than four pieces.
     static bool applyVersionText(const QString &text, int version[4]);

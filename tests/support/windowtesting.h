@@ -36,6 +36,10 @@ public:
     {
         w.fontChooser = std::move(chooser);
     }
+    static void setUpdateDialogSetup(MainWindow &w, std::function<void(UpdateDialog *)> setup)
+    {
+        w.updateDialogSetup = std::move(setup);
+    }
     static void setColorChooser(MainWindow &w, std::function<QColor(const QColor &, QWidget *)> chooser)
     {
         w.colorChooser = std::move(chooser);

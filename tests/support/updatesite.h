@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QTcpServer>
+
+class QTcpSocket;
+class UpdateDialog;
+
+// The updater's test fixtures: files, the tests' signing key, stamped payloads, manifest lines.
+namespace UpdateTesting {
+
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);
+// The public half (32 raw bytes) of tests/data/TEST-ONLY-update-signing.key.
+QByteArray publicKey();
+// A detached Ed25519 signature of `message` with the tests' key.
+QByteArray sign(const QByteArray &message);
+// `payload` followed by the version stamp a.b.c.0 that readFileVersion finds.
+QByteArray stamped(int a, int b, int c, const QByteArray &payload);
+// A signed manifest line: "Name=Version=SHA256=SIZE".
+QByteArray line(const QByteArray &name, const QByteArray &version, const QByteArray &bytes);
+// Points the dialog at `folder`, gives it `key` (none: the unverified updater, opted into) and
+// records each start-and-exit step in `launches` as "<command line> <exit code>".
+void prepare(UpdateDialog *dialog, const QString &folder, const QByteArray &key, QStringList *launches);
+
+} // namespace UpdateTesting
+
+// A local HTTP server that the updater uses from construction on (GLIMRA_UPDATE_URL).
+class UpdateSite
+{
+public:
+    UpdateSite();
+
+    // 200 with the body and its length; anything not served is a 404.
+    void serve(const QString &path, const QByteArray &body);
+    // Exactly `response` (status line, headers, body), then the connection closes.
+    void serveRaw(const QString &path, const QByteArray &response);
+    // `head` (status line, headers, start of the body), then filler for as long as the client listens.
+    void serveEndless(const QString &path, const QByteArray &head);
+
+    QTcpServer server;
+    QStringList requests;       // paths in the order they were asked for
+    qint64 endlessSent = 0;     // bytes of endless replies handed to the system
+    bool endlessHungUp = false; // the client closed an endless reply's connection
+
+private:
+    struct Reply
+    {
+        QByteArray bytes;
+        bool endless = false;
+    };
+    void respond(QTcpSocket *socket);
+    void keepSending(QTcpSocket *socket);
+
+    QHash<QString, Reply> m_replies;
+};
