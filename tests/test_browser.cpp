@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -90,10 +91,12 @@ QStringList customTree(MainWindow &w)
     return out;
 }
 
-// Fills the custom category from a tree like customTree's and shows it.
+// Fills the custom category from a tree like customTree's and shows it; "^" before a message of
+// the current subcategory makes that message the current row.
 void fillCustom(MainWindow &w, const QStringList &tree)
 {
     int selected = 0;
+    int selectedMessage = 0;
     for (QString entry : tree) {
         if (entry.startsWith('>'))
             selected = w.categories.last()->childCount();
@@ -101,6 +104,9 @@ void fillCustom(MainWindow &w, const QStringList &tree)
         subcategory->setText(entry.remove('>').section(':', 0, 0));
         for (QString text : entry.section(':', 1).split(',', Qt::SkipEmptyParts)) {
             auto *message = new MessageItem;
+            if (text.startsWith('^'))
+                selectedMessage = subcategory->childCount();
+            text.remove('^');
             message->setChecked(text.startsWith('*'));
             message->setText(text.remove('*'));
             subcategory->addChild(message);
@@ -110,6 +116,7 @@ void fillCustom(MainWindow &w, const QStringList &tree)
     }
     list(w, "category_list")->setCurrentRow(w.categories.size() - 1);
     list(w, "subcategory_list")->setCurrentRow(selected);
+    list(w, "messages_list")->setCurrentRow(selectedMessage);
 }
 
 } // namespace
@@ -126,6 +133,7 @@ private slots:
     void editCustomCategory();
     void nameDialog_data();
     void nameDialog();
+    void importShowsItsCategoriesWithTheFocus();
 
 private:
     std::unique_ptr<MainWindow> w;
@@ -205,6 +213,11 @@ void TestBrowser::editCustomCategory_data()
     QTest::newRow("delete only subcategory") << L{"A:*a"} << L{"subcat_delete"} << L{};
     QTest::newRow("delete message") << L{"A:a,*b", "B:*c"} << L{"message_delete"} << L{">A:*b", "B:*c"};
     QTest::newRow("delete only message") << L{"A:*a", "B:c"} << L{"message_delete"} << L{">A:", "B:c"};
+    // Not the first row of the first subcategory: the window's indices must not be mixed up.
+    QTest::newRow("change a later message")
+        << L{"A:a,b", "B:c", ">C:d,^e"} << L{"message_edit", "f", "Message:e"} << L{"A:a,b", "B:c", ">C:d,f"};
+    QTest::newRow("delete a later message")
+        << L{"A:a,b", "B:c", ">C:*d,^e,f"} << L{"message_delete"} << L{"A:a,b", "B:c", ">C:*d,f"};
 }
 
 void TestBrowser::editCustomCategory()
@@ -215,7 +228,8 @@ void TestBrowser::editCustomCategory()
 
     fillCustom(*w, tree);
     MessageItem *subcategory = w->categories.last()->child(w->currentSubcategory);
-    const QPointer<MessageItem> removed = step.first() == "message_delete" ? subcategory->child(0) : subcategory;
+    const QPointer<MessageItem> removed =
+        step.first() == "message_delete" ? subcategory->child(list(*w, "messages_list")->currentRow()) : subcategory;
     QStringList dialogs;
     MainWindowTestAccess::setNameDialogRunner(*w, [&](QDialog *dialog) {
         auto *line = dialog->findChild<QLineEdit *>();
@@ -255,6 +269,24 @@ void TestBrowser::nameDialog()
         QTRY_VERIFY(!dialog); // deletes itself when closed
         QCOMPARE(texts, button == QDialogButtonBox::Ok ? seen : seen.mid(0, 2));
     }
+}
+
+void TestBrowser::importShowsItsCategoriesWithTheFocus()
+{
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    list(*w, "messages_list")->setFocus();
+    QTemporaryDir dir;
+    QFile outline(dir.filePath(QStringLiteral("outline.txt")));
+    QVERIFY(outline.open(QIODevice::WriteOnly));
+    outline.write("Calm\r\n\tBreath\r\n\t\tI breathe\r\n");
+    outline.close();
+
+    w->parseMessagesFromText(outline.fileName());
+    QCOMPARE(shown(list(*w, "category_list")), QStringList({"Calm/0", "Custom messages/0"}));
+    QCOMPARE(shown(list(*w, "messages_list")), QStringList{"I breathe/0"});
+    QTRY_VERIFY(list(*w, "category_list")->hasFocus());
 }
 
 GLIMRA_TEST_MAIN(TestBrowser)

@@ -353,9 +353,12 @@ private slots:
             QCOMPARE(written, after);
             return;
         }
-        // 10 categories of 10 subcategories of 10 messages, then the custom category.
-        QCOMPARE(QStringList({written.first(), written.last(), QString::number(written.size())}),
-                 QStringList({"Cat 1 0", "Custom messages 0", "1111"}));
+        // 10 categories of 10 subcategories of 10 messages, then the custom category; each text
+        // numbers its own node first: message 5 of subcategory 4 of category 3, and so on.
+        QCOMPARE(QStringList({written.first(), written.at(222), written.at(256), written.at(261), written.last(),
+                              QString::number(written.size())}),
+                 QStringList({"Cat 1 0", "Cat 3 0", "  Subcat 4 from cat 3 0", "    Msg 5 in subcat 4 from cat 3 0",
+                              "Custom messages 0", "1111"}));
     }
 };
 

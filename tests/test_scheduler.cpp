@@ -4,6 +4,7 @@
 #include "preferences/settings.h"
 #include "testhome.h"
 #include "windowtesting.h"
+#include "xserver.h"
 
 #include <QAbstractButton>
 #include <QGraphicsOpacityEffect>
@@ -124,8 +125,17 @@ private slots:
                                 "</CATEGORY></GROUPS>"));
         library.close();
         glimra.writeSetting(QStringLiteral("isActive"), true);
+        // The window stays in the tray, so the only window that shows is the overlay, each entry for
+        // a second.
+        glimra.writeSetting(QStringLiteral("hidden"), false);
+        glimra.writeSetting(QStringLiteral("Glimra/duration"), -7);
+        XServer x;
+        if (!x.start())
+            QSKIP("Xvfb is not available");
+        glimra.setEnvironment(x.environment(glimra.environment()));
         for (int run = 0; run < 2; ++run) {
             QVERIFY(glimra.startAndWaitReady());
+            QVERIFY(x.waitForMappedWindowOfClass(QStringLiteral("Glimra")));
             QCOMPARE(glimra.terminate(), 0);
             QCOMPARE(glimra.readSettings().value(QStringLiteral("isActive")).toBool(), true);
         }

@@ -75,3 +75,9 @@ bool XServer::waitForWindow(const QString &windowTitle) const
     return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
                     QLatin1Char('^') + windowTitle + QLatin1Char('$')}) == 0;
 }
+
+bool XServer::waitForMappedWindowOfClass(const QString &windowClass) const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                    QStringLiteral("--class"), windowClass}) == 0;
+}

@@ -27,6 +27,8 @@ public:
     bool pressKey(const QString &windowTitle, const QString &key) const;
     // Waits until a window of that exact title exists.
     bool waitForWindow(const QString &windowTitle) const;
+    // Waits until a window of that class is mapped.
+    bool waitForMappedWindowOfClass(const QString &windowClass) const;
 
 private:
     QProcess m_process;
