@@ -37,8 +37,7 @@ void readLibrary(const QByteArray &bytes)
     // The program takes the tree over; whatever it takes it must release itself.
     const QList<MessageItem *> taken = library.takeCategories();
     FUZZ_CHECK(library.categories().isEmpty());
-    for (MessageItem *category : taken)
-        MessageItem::deleteTree(category);
+    qDeleteAll(taken);
 }
 
 } // namespace

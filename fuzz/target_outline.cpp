@@ -53,7 +53,6 @@ int fuzzOutline(const uint8_t *data, size_t size)
     // An imported outline becomes the library that is saved at quit.
     if (!items.isEmpty())
         checkSavedLibraryReadsBack(items, {});
-    for (MessageItem *item : items)
-        MessageItem::deleteTree(item);
+    qDeleteAll(items);
     return 0;
 }
