@@ -1,6 +1,6 @@
+#include "core/random.h"
 #include "flash/flashsession.h"
 #include "flash/placement.h"
-#include "core/random.h"
 #include "library/messageitem.h"
 
 #include <QtTest>

@@ -1,4 +1,5 @@
 #include "glimraprocess.h"
+#include "library/checkstates.h"
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
 #include "library/outlineparser.h"
@@ -69,8 +70,41 @@ private slots:
         const QStringList messages = lines.filter(QRegularExpression(QStringLiteral("^    ")));
         QCOMPARE(QSet<QString>(messages.begin(), messages.end()).size(), 440);
         QCOMPARE(lines.filter(QRegularExpression(QStringLiteral(" 0$"))), lines);
-        // Written back, not a byte differs, so it also reads back as the same tree.
-        QCOMPARE(LibraryFile::write(file.categories(), {}), resource);
+    }
+
+    void checkStatesFollowChildren_data()
+    {
+        QTest::addColumn<QList<int>>("children");
+        QTest::addColumn<int>("aggregate");
+        QTest::newRow("none") << QList<int>{} << 0;
+        QTest::newRow("all unchecked") << QList<int>{0, 0} << 0;
+        QTest::newRow("all checked") << QList<int>{2, 2, 2} << 2;
+        QTest::newRow("mixed") << QList<int>{2, 0} << 1;
+        QTest::newRow("a partly checked child") << QList<int>{2, 1, 2} << 1;
+    }
+
+    void checkStatesFollowChildren()
+    {
+        QFETCH(QList<int>, children);
+        QFETCH(int, aggregate);
+        MessageItem parent;
+        for (int state : children) {
+            auto *child = new MessageItem;
+            child->setCheckState(state);
+            child->addChild(new MessageItem);
+            parent.addChild(child);
+        }
+        QCOMPARE(CheckStates::aggregate(parent.children()), aggregate);
+
+        // Checked and unchecked pass down to every descendant; partly checked leaves them.
+        for (int state : {1, 2, 0}) {
+            CheckStates::apply(&parent, state);
+            QCOMPARE(parent.checkState(), state);
+            for (int i = 0; i < children.size(); ++i) {
+                QCOMPARE(parent.child(i)->checkState(), state == 1 ? children.at(i) : state);
+                QCOMPARE(parent.child(i)->child(0)->checkState(), state == 1 ? 0 : state);
+            }
+        }
     }
 
     void writesExactBytes()

@@ -1,4 +1,5 @@
 #include "mainwindow/mainwindow.h"
+#include "preferences/buttonids.h"
 #include "testhome.h"
 #include "windowtesting.h"
 
@@ -7,30 +8,12 @@
 #include <QLabel>
 #include <QRegularExpression>
 
-// The main window as the form builds it: names, texts and defaults others rely on, and the tray.
+// The main window as the form builds it: names and defaults others rely on, and the tray.
 class TestMainWindowForm : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void buttonTexts_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("start_button") << QStringLiteral("START");
-        QTest::newRow("display_4_sec_radio") << QStringLiteral("4 sec (recommended)");
-        QTest::newRow("duration_10_msec_radio") << QStringLiteral("10 ms (subconcious)");
-        QTest::newRow("duration_1000_msec_radio") << QStringLiteral("1 sec (for testing)");
-        QTest::newRow("location_random_radio") << QStringLiteral("Random on the screen");
-    }
-
-    void buttonTexts()
-    {
-        MainWindow w;
-        const QAbstractButton *button = w.findChild<QAbstractButton *>(QTest::currentDataTag());
-        QVERIFY(button);
-        QTEST(button->text(), "text");
-    }
-
     void buttonGroupsCountDownFromMinusTwoInScreenOrder_data()
     {
         QTest::addColumn<QString>("pattern");
@@ -49,8 +32,15 @@ private slots:
         MainWindow w;
         const QButtonGroup *group = w.findChild<QAbstractButton *>(pattern.arg(names[0]))->group();
         QCOMPARE(group->buttons().size(), names.size());
-        for (int i = 0; i < names.size(); ++i)
-            QCOMPARE(group->id(w.findChild<QAbstractButton *>(pattern.arg(names[i]))), -2 - i);
+        for (int i = 0; i < names.size(); ++i) {
+            const int id = group->id(w.findChild<QAbstractButton *>(pattern.arg(names[i])));
+            QCOMPARE(id, -2 - i);
+            // What each id means is what its button's name says.
+            if (pattern.startsWith(QLatin1String("display")))
+                QCOMPARE(ButtonIds::displayIntervalMs(id), names[i].toInt() * 1000);
+            else if (pattern.startsWith(QLatin1String("duration")))
+                QCOMPARE(ButtonIds::durationMs(id), names[i].toInt());
+        }
         QTEST(group->checkedId(), "checkedId");
     }
 
@@ -73,6 +63,7 @@ private slots:
         QTest::addColumn<bool>("shows");
         QTest::newRow("Trigger") << int(QSystemTrayIcon::Trigger) << true;
         QTest::newRow("DoubleClick") << int(QSystemTrayIcon::DoubleClick) << false;
+        QTest::newRow("MiddleClick") << int(QSystemTrayIcon::MiddleClick) << false;
         QTest::newRow("Context") << int(QSystemTrayIcon::Context) << false;
     }
 

@@ -1,5 +1,5 @@
-#include "core/filemanager.h"
 #include "app/migration.h"
+#include "core/filemanager.h"
 #include "glimraprocess.h"
 #include "library/libraryfile.h"
 #include "testhome.h"

@@ -18,24 +18,6 @@ private slots:
         Settings::instance()->setIsAutostartOn(false);
     }
 
-    void preferenceDefaults_data()
-    {
-        QTest::addColumn<QVariant>("expected");
-        for (const char *key : {"display", "duration", "location"})
-            QTest::newRow(key) << QVariant(QString());
-        QTest::newRow("colour") << QVariant("black");
-        QTest::newRow("font") << QVariant(QFont("Arial", 28).toString());
-        QTest::newRow("active") << QVariant(false);
-    }
-    void preferenceDefaults()
-    {
-        Settings *s = Settings::instance();
-        const QVariantMap actual{{"display", s->selectedDisplay()},     {"duration", s->selectedDuration()},
-                                 {"location", s->selectedLocation()},   {"colour", s->messageColor()},
-                                 {"font", s->messageFont().toString()}, {"active", s->isActive()}};
-        QTEST(actual.value(QTest::currentDataTag()), "expected");
-    }
-
     void legacyFontIsMovedOnceAndEmptyIsIgnored()
     {
         for (const QString &legacy : {QFont("Courier", 13).toString(), QString()}) {
