@@ -71,6 +71,7 @@ private slots:
     {
         QFETCH(int, reason);
         MainWindow w;
+        QCOMPARE(MainWindowTestAccess::trayIcon(w)->toolTip(), QStringLiteral("Glimra"));
         emit MainWindowTestAccess::trayIcon(w)->activated(QSystemTrayIcon::ActivationReason(reason));
         QTEST(w.isVisible(), "shows");
     }

@@ -90,28 +90,40 @@ private slots:
         QVERIFY(w.messageList.size() == 2 && !w.messageList.contains(messages[0]));
     }
 
-    void intervalsAndOpacity_data()
+    void overlayFollowsTheSettings_data()
     {
         QTest::addColumn<int>("display");  // seconds
-        QTest::addColumn<int>("duration"); // milliseconds
-        QTest::addColumn<qreal>("opacity");
-        QTest::newRow("10 ms") << 1 << 10 << 0.15;
-        QTest::newRow("30 ms") << 4 << 30 << 1.0;
-        QTest::newRow("1 s") << 8 << 1000 << 1.0;
+        QTest::addColumn<int>("duration"); // milliseconds, at START
+        QTest::addColumn<int>("changed");  // milliseconds, chosen while the session runs
+        for (const auto &row : QList<QList<int>>{{1, 10, 20}, {4, 20, 10}, {8, 1000, 30}})
+            QTest::addRow("%d ms then %d ms", row[1], row[2]) << row[0] << row[1] << row[2];
     }
 
-    void intervalsAndOpacity()
+    void overlayFollowsTheSettings()
     {
         QFETCH(int, display);
         QFETCH(int, duration);
+        QFETCH(int, changed);
+        const auto opacity = [](int ms) { return ms < 20 ? 0.15 : 1.0; }; // showings under 20 ms are faint
         MainWindow w;
         checkFirstMessages(w, 1);
+        Settings::instance()->setMessageColor(QStringLiteral("#123456"));
         button(w, QStringLiteral("display_%1_sec_radio").arg(display))->setChecked(true);
         button(w, QStringLiteral("duration_%1_msec_radio").arg(duration))->setChecked(true);
         button(w, "start_button")->click();
         QCOMPARE(Access::showTimer(w)->interval(), display * 1000);
         QCOMPARE(Access::hideTimer(w)->interval(), duration);
-        QTEST(Access::opacityEffect(w)->opacity(), "opacity");
+        QCOMPARE(Access::opacityEffect(w)->opacity(), opacity(duration));
+        QVERIFY(Access::overlay(w)->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(Access::overlayLabel(w)->styleSheet().contains(QLatin1String("#123456")));
+
+        button(w, QStringLiteral("duration_%1_msec_radio").arg(changed))->click();
+        QCOMPARE(Access::hideTimer(w)->interval(), changed);
+        QCOMPARE(Access::opacityEffect(w)->opacity(), opacity(changed));
+        Access::setColorChooser(w, [](const QColor &, QWidget *) { return QColor(QStringLiteral("#abcdef")); });
+        button(w, "colorButton")->click();
+        QVERIFY(Access::overlayLabel(w)->styleSheet().contains(QLatin1String("#abcdef")));
+        button(w, "start_button")->click();
     }
 
     void quitWhileRunningResumesAtNextStart()

@@ -3,9 +3,12 @@
 
 #include "library/messageitem.h"
 #include "preferences/settings.h"
+#include "thumbnails/qimageviewer.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <memory>
 
 class TestSettings : public QObject
 {
@@ -116,6 +119,10 @@ private slots:
         MainWindow w;
         QComboBox *box = w.findChild<QComboBox *>("language_box");
         QListWidget *categories = w.findChild<QListWidget *>("category_list");
+        auto tile = std::make_unique<QImageViewerItem>();
+        const QImageViewerItem *shownTile = tile.get();
+        MainWindowTestAccess::grid(w)->addItem(tile.release());
+        const QStringList removeTips{"Remove this image", "Удалить"};
         for (const int index : {1, 0}) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             box->setCurrentIndex(index);
@@ -125,6 +132,7 @@ private slots:
             QCOMPARE(box->currentIndex(), index);
             QCOMPARE(w.windowTitle(), "Glimra");
             QCOMPARE(categories->item(categories->count() - 1)->text(), MainWindow::tr("Custom messages"));
+            QCOMPARE(shownTile->findChild<QPushButton *>()->toolTip(), removeTips.at(index));
         }
     }
 
