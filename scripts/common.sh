@@ -10,11 +10,16 @@ GLIMRA_PACKAGES=(
     libssl-dev zlib1g-dev openssl
     xvfb xauth x11-utils xdotool imagemagick
 )
+# Only for tests/wincheck/run.sh, the compile check of the Windows build.
+GLIMRA_WINCHECK_PACKAGES=(g++-mingw-w64-x86-64)
 
+# Installs what is missing of the packages given, by default GLIMRA_PACKAGES.
 glimra_install_packages() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${GLIMRA_PACKAGES[@]}")
     local missing=()
     local pkg
-    for pkg in "${GLIMRA_PACKAGES[@]}"; do
+    for pkg in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$pkg")
         fi

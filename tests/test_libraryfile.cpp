@@ -3,14 +3,10 @@
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
 #include "library/outlineparser.h"
+#include "processcontrol.h"
 #include "testhome.h"
 
 #include <QScopeGuard>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -191,25 +187,22 @@ private slots:
 
     void failedWriteLeavesTheOldFileWhole()
     {
-#ifdef Q_OS_UNIX
+        if (!FileSizeLimit::isAvailable())
+            QSKIP("needs a file size limit");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("messages.dat"));
         QVERIFY(LibraryFile::saveAtomically(path, "old library"));
         // Writes past the file size limit fail with EFBIG, as they would on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit previous = {};
-        getrlimit(RLIMIT_FSIZE, &previous);
-        const rlimit limited = {64 * 1024, previous.rlim_max};
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const bool saved = LibraryFile::saveAtomically(path, QByteArray(256 * 1024, 'x'));
-        setrlimit(RLIMIT_FSIZE, &previous);
+        bool saved = false;
+        {
+            const FileSizeLimit limited(64 * 1024);
+            QVERIFY(limited.isApplied());
+            saved = LibraryFile::saveAtomically(path, QByteArray(256 * 1024, 'x'));
+        }
         QVERIFY(!saved);
         QCOMPARE(LibraryFile::readFileBytes(path), QByteArray("old library"));
         // Nor is a half-written temporary left beside it.
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"messages.dat"});
-#else
-        QSKIP("needs a file size limit");
-#endif
     }
 
     void writerKeepsTheReadersBound_data()

@@ -2,6 +2,7 @@
 #include "core/filemanager.h"
 #include "glimraprocess.h"
 #include "library/libraryfile.h"
+#include "processcontrol.h"
 #include "testhome.h"
 #include "tmpfsmount.h"
 
@@ -11,10 +12,6 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 using Files = QMap<QString, QString>; // relative path -> content
 
@@ -193,10 +190,8 @@ void TestMigration::readOnlyLegacyLibraryIsCopiedOnce()
     QTemporaryDir fallback;
     QString exe = mount.path();
     if (!mount.isMounted()) {
-#ifdef Q_OS_UNIX
-        if (::geteuid() == 0)
+        if (isSuperUser())
             QSKIP(qPrintable(QStringLiteral("no read-only folder for root: ") + mount.errorString()));
-#endif
         exe = fallback.path();
     }
     write(exe, legacy);

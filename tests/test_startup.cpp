@@ -1,11 +1,10 @@
 #include "glimraprocess.h"
+#include "processcontrol.h"
 #include "testhome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <csignal>
 
 // The built program in its three roles, each run from a folder and home of the test's own.
 class TestStartup : public QObject
@@ -43,18 +42,11 @@ void TestStartup::write(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// The process whose executable is `executable`, found through /proc; 0 when there is none.
+// The process whose executable is `executable`; 0 when there is none.
 qint64 TestStartup::pidRunning(const QString &executable)
 {
-    const QString wanted = QFileInfo(executable).canonicalFilePath();
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (numeric && QFileInfo(QStringLiteral("/proc/%1/exe").arg(entry)).symLinkTarget() == wanted)
-            return pid;
-    }
-    return 0;
+    const QList<qint64> pids = runningProcessesOf(executable);
+    return pids.isEmpty() ? 0 : pids.first();
 }
 
 void TestStartup::secondStartWakesTheFirst()
@@ -95,18 +87,23 @@ void TestStartup::socketOfKilledInstanceDoesNotBlock()
 
 void TestStartup::terminationSignalsQuitNormally_data()
 {
-    QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::addColumn<StopRequest>("request");
+    const auto row = [](const char *name, StopRequest request) {
+        // Windows has no interrupt or hang-up for a GUI program.
+        if (canRequestStop(request))
+            QTest::newRow(name) << request;
+    };
+    row("SIGTERM", StopRequest::Terminate);
+    row("SIGINT", StopRequest::Interrupt);
+    row("SIGHUP", StopRequest::HangUp);
 }
 
 void TestStartup::terminationSignalsQuitNormally()
 {
-    QFETCH(int, signalNumber);
+    QFETCH(StopRequest, request);
     GlimraProcess program;
     QVERIFY(program.startAndWaitReady());
-    ::kill(pid_t(program.process().processId()), signalNumber);
+    requestStop(program.process().processId(), request);
     QVERIFY(program.process().waitForFinished(20000));
     QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process().exitCode(), 0);
@@ -143,7 +140,7 @@ void TestStartup::installerReplacesProgramAndRelaunches()
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(installer.programPath()), 20000);
     qint64 relaunched = 0;
     QTRY_VERIFY_WITH_TIMEOUT((relaunched = pidRunning(program)) != 0, 20000);
-    ::kill(pid_t(relaunched), SIGTERM);
+    requestStop(relaunched, StopRequest::Terminate);
     QTRY_VERIFY_WITH_TIMEOUT(pidRunning(program) == 0, 20000);
 }
 

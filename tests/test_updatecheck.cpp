@@ -1,4 +1,5 @@
 #include "glimraprocess.h"
+#include "processcontrol.h"
 #include "testhome.h"
 #include "testpaths.h"
 #include "updater/downloadmanager.h"
@@ -9,8 +10,6 @@
 
 #include <QDir>
 #include <QLabel>
-
-#include <csignal>
 
 using namespace UpdateTesting;
 
@@ -29,16 +28,6 @@ UpdateManifest::VersionReader readerFor(const QString &locals)
             version[i] = known.section('.', i, i).toInt();
         return !known.isEmpty();
     };
-}
-
-// The running programs whose executable is `path`.
-QList<pid_t> runningCopies(const QString &path)
-{
-    QList<pid_t> pids;
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
-        if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == QFileInfo(path).canonicalFilePath())
-            pids.append(pid_t(pid.toInt()));
-    return pids;
 }
 
 const QString kOffer("Update: New version 1.2.0.0 of Glimra is found!\r\nDo you want to download and install it?");
@@ -264,10 +253,10 @@ private slots:
         QCOMPARE(readFile(program.programPath()), newer);
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(replacement), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(program.isReady(), 20000);
-        const QList<pid_t> relaunched = runningCopies(program.programPath());
+        const QList<qint64> relaunched = runningProcessesOf(program.programPath());
         QCOMPARE(relaunched.size(), 1);
-        ::kill(relaunched.first(), SIGTERM);
-        QTRY_VERIFY_WITH_TIMEOUT(runningCopies(program.programPath()).isEmpty(), 20000);
+        requestStop(relaunched.first(), StopRequest::Terminate);
+        QTRY_VERIFY_WITH_TIMEOUT(runningProcessesOf(program.programPath()).isEmpty(), 20000);
     }
 
 private:

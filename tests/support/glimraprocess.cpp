@@ -1,6 +1,7 @@
 #include "glimraprocess.h"
 
 #include "core/instancekey.h"
+#include "processcontrol.h"
 #include "testpaths.h"
 
 #include <QDeadlineTimer>
@@ -9,22 +10,16 @@
 #include <QLocalSocket>
 #include <QThread>
 
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
-// Who listens on the local socket `name`: the listener's credentials, pid 0 when nobody answers.
-ucred listenerAt(const QString &name, int timeoutMs)
+// Who listens on the local socket `name`; pid 0 when nobody answers.
+LocalSocketPeer listenerAt(const QString &name, int timeoutMs)
 {
-    ucred peer{};
+    LocalSocketPeer peer;
     QLocalSocket socket;
     socket.connectToServer(name);
-    socklen_t size = sizeof peer;
-    if (!socket.waitForConnected(timeoutMs) ||
-        ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
-        peer = ucred{};
+    if (socket.waitForConnected(timeoutMs))
+        peer = localSocketPeer(socket.socketDescriptor());
     socket.abort();
     return peer;
 }
@@ -119,8 +114,8 @@ QString GlimraProcess::socketName() const
 bool GlimraProcess::isReady(int timeoutMs) const
 {
     // Another user's listener at the name is not the program.
-    const ucred listener = listenerAt(socketName(), timeoutMs);
-    return listener.pid != 0 && listener.uid == ::getuid();
+    const LocalSocketPeer listener = listenerAt(socketName(), timeoutMs);
+    return listener.pid != 0 && listener.sameUser;
 }
 
 bool GlimraProcess::startAndWaitReady(const QStringList &arguments, int timeoutMs)
@@ -134,7 +129,7 @@ bool GlimraProcess::startAndWaitReady(const QStringList &arguments, int timeoutM
     while (!deadline.hasExpired()) {
         if (m_process.state() == QProcess::NotRunning)
             return false;
-        if (listenerAt(socketName(), 200).pid == pid_t(m_process.processId()))
+        if (listenerAt(socketName(), 200).pid == m_process.processId())
             return true;
         m_process.waitForFinished(100);
     }
@@ -159,7 +154,7 @@ int GlimraProcess::terminate(int timeoutMs)
 {
     if (m_process.state() == QProcess::NotRunning)
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    ::kill(pid_t(m_process.processId()), SIGTERM);
+    requestStop(m_process.processId(), StopRequest::Terminate);
     if (!m_process.waitForFinished(timeoutMs))
         return -1;
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;

@@ -35,7 +35,7 @@ public:
     bool startAndWaitReady(const QStringList &arguments = {}, int timeoutMs = 30000);
     // Runs another start of the same program file to its end; returns its exit code, -1 on a hang.
     int runToEnd(const QStringList &arguments = {}, int timeoutMs = 20000, const QString &program = QString());
-    // SIGTERM and wait; returns the exit code, -1 when it did not end.
+    // Asks it to stop as the system would (SIGTERM on Unix) and waits; returns the exit code, -1 when it did not end.
     int terminate(int timeoutMs = 20000);
     // The program's single-instance socket, as the program computes it in this environment.
     QString socketName() const;
