@@ -14,13 +14,13 @@ class TestAboutDialog : public QObject
 private slots:
     void showsIconNameAndVersion()
     {
-        QApplication::setApplicationVersion(QStringLiteral("1.1.2.0"));
+        QApplication::setApplicationVersion(QStringLiteral("9.8.7.6"));
         QApplication::setWindowIcon(QIcon(QStringLiteral("://images/main_icon.ico")));
         AboutDialog dialog;
         dialog.retranslate();
         const auto text = [&dialog](const char *name) { return dialog.findChild<QLabel *>(name)->text(); };
         QCOMPARE(text("name_label"), QString("<span style=\" font-size:24pt;\">Glimra</span>"));
-        QCOMPARE(text("version_label"), QString("<span style=\" font-size:18pt;\">1.1.2.0</span> (latest version)"));
+        QCOMPARE(text("version_label"), QString("<span style=\" font-size:18pt;\">9.8.7.6</span> (latest version)"));
         QCOMPARE(dialog.findChild<QLabel *>("icon_label")->pixmap(Qt::ReturnByValue).size(), QSize(128, 128));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("About"));
     }

@@ -1,3 +1,4 @@
+#include "buildconfig.h"
 #include "core/fileversion.h"
 #include "core/versionstamp.h"
 #include "testhome.h"
@@ -21,10 +22,11 @@ void TestFileVersion::builtProgramCarriesProjectVersion()
 {
     int v[4] = {-1, -1, -1, -1};
     QVERIFY(readFileVersion(QStringLiteral(GLIMRA_EXECUTABLE), v));
-    QCOMPARE(QVector<int>(v, v + 4), (QVector<int>{1, 1, 2, 0}));
+    QCOMPARE(QVector<int>(v, v + 4),
+             (QVector<int>{GLIMRA_VERSION_MAJOR, GLIMRA_VERSION_MINOR, GLIMRA_VERSION_PATCH, GLIMRA_VERSION_BUILD}));
     // A bare name is looked up in the program's folder; test programs carry the stamp too.
     QVERIFY(readFileVersion(QFileInfo(QCoreApplication::applicationFilePath()).fileName(), v));
-    QCOMPARE(applicationFileVersion(), QStringLiteral("1.1.2.0"));
+    QCOMPARE(applicationFileVersion(), QStringLiteral(GLIMRA_VERSION_STRING));
 }
 
 void TestFileVersion::readsStampOrFails_data()
