@@ -34,7 +34,6 @@ void BenchLargeLibrary::initTestCase()
     }
     const QByteArray bytes = LibraryFile::write({category.get()}, {});
 
-
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QVERIFY(QDir().mkpath(folder));
     QFile file(folder + QStringLiteral("/messages.dat"));

@@ -1,5 +1,5 @@
-#include "flash/flashsession.h"
 #include "core/random.h"
+#include "flash/flashsession.h"
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
 

@@ -1,11 +1,11 @@
 #include "startup.h"
 
 #include "app/application.h"
-#include "core/filemanager.h"
 #include "app/migration.h"
 #include "app/signalwatcher.h"
-#include "core/updateconstants.h"
+#include "core/filemanager.h"
 #include "core/random.h"
+#include "core/updateconstants.h"
 #include "library/libraryfile.h"
 #include "mainwindow/mainwindow.h"
 #include "preferences/preferencekeys.h"

@@ -1,9 +1,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "core/random.h"
 #include "flash/flashsession.h"
 #include "flash/placement.h"
-#include "core/random.h"
 #include "flash/showing.h"
 #include "library/librarysaver.h"
 #include "library/messageitem.h"
