@@ -2,6 +2,7 @@
 #include "ui_updatedialog.h"
 
 #include "core/fileversion.h"
+#include "core/process.h"
 #include "core/updateconstants.h"
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QPushButton>
 #include <QtDebug>
 
@@ -30,11 +30,7 @@ constexpr qint64 kMaxUnsignedFileBytes = qint64(256) << 20;
 
 void startAndExit(const QString &commandLine, int exitCode)
 {
-    QStringList parts = QProcess::splitCommand(commandLine);
-    if (!parts.isEmpty()) {
-        const QString program = parts.takeFirst();
-        QProcess::startDetached(program, parts);
-    }
+    startDetachedCommand(commandLine);
     // At once: the quit sequence must not write the library or the preferences now.
     std::_Exit(exitCode);
 }
