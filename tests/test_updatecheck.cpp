@@ -185,6 +185,29 @@ private slots:
         QCOMPARE(site.requests.contains("update.ini.sig"), keyed);
     }
 
+    // Each question about a file shows that file's versions.
+    void dialogShowsEachOfferedFile()
+    {
+        const QByteArray helper = stamped(1, 0, 1, QByteArray(1000, 'h'));
+        const QByteArray manifest = line("helper.so", "1.0.1", helper) + line("Glimra", "1.2.0.0", kNewProgram);
+        UpdateSite site;
+        site.serve("update.ini", manifest);
+        site.serve("update.ini.sig", sign(manifest));
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+        QVERIFY(writeFile(folder.filePath("helper.so"), stamped(1, 0, 0, "old helper")));
+
+        UpdateDialog dialog;
+        prepare(&dialog, folder.path(), kPublicKey);
+        QStringList asked;
+        connect(&dialog, &UpdateDialog::updateFound, this, [&asked](UpdateDialog *found) {
+            asked << found->findChild<QLabel *>("current_label")->text() + ' ' +
+                         found->findChild<QLabel *>("new_label")->text() + ' ' + found->availableVersion();
+        });
+        dialog.checkForUpdates();
+        QTRY_COMPARE(asked, (QStringList{"1.0.0.0 1.0.1 1.0.1", "1.1.2.0 1.2.0.0 1.2.0.0"}));
+    }
+
     void tamperedUpdateIsRefused_data()
     {
         QTest::addColumn<QByteArray>("manifest");

@@ -174,16 +174,19 @@ void UpdateDialog::compareVersions(QString p_Ini)
     };
     const UpdateManifest::Result result =
         UpdateManifest::evaluate(p_Ini, UpdateConstants::updateBaseUrl(), readLocal, m_verifier.hasKey());
-    if (result.hasVersions) {
-        ui->current_label->setText(result.currentVersion);
-        ui->new_label->setText(result.offeredVersion);
-    }
     for (const UpdateEntry &update : result.updates) {
+        // Whoever is asked about this file sees its versions, not those of a later line.
+        ui->current_label->setText(update.localVersion);
+        ui->new_label->setText(update.versionText);
         m_availableVersion = update.versionText;
         m_filesToFetch.append(update.url);
         m_entries.append(update);
         ++m_pendingUpdates;
         emit updateFound(this);
+    }
+    if (result.hasVersions) {
+        ui->current_label->setText(result.currentVersion);
+        ui->new_label->setText(result.offeredVersion);
     }
     if (m_filesToFetch.isEmpty()) {
         emit updateNotFound();
