@@ -4,6 +4,7 @@
 #include "testpaths.h"
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
+#include "updater/updatecheck.h"
 #include "updater/updatedialog.h"
 #include "updatesite.h"
 #include "windowtesting.h"
@@ -159,12 +160,13 @@ private slots:
         QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
         QVERIFY(writeFile(folder.filePath("helper.so"), stamped(1, 0, 0, "old helper")));
 
-        UpdateDialog dialog;
-        prepare(&dialog, folder.path(), keyed ? kPublicKey : QByteArray());
-        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
-        dialog.checkForUpdates();
+        UpdateCheck check;
+        prepare(&check, folder.path(), keyed ? kPublicKey : QByteArray());
+        QSignalSpy found(&check, &UpdateCheck::updateFound);
+        check.start();
         QTRY_COMPARE(found.size(), 2);
-        dialog.updateAll();
+        QCOMPARE(found.at(1).at(0).value<UpdateEntry>().fileName, "Glimra");
+        check.fetchUpdates();
         // A support file is replaced in place; the running executable gets a replacement to start.
         QTRY_COMPARE(readFile(folder.filePath("helper.so")), helper);
         QTRY_COMPARE(launches, QStringList{'"' + folder.filePath("Glimra_new") + "\" 12"});
@@ -172,6 +174,43 @@ private slots:
         QVERIFY(QFileInfo(folder.filePath("Glimra_new")).isExecutable());
         QCOMPARE(readFile(folder.filePath("Glimra")), kOldProgram);
         QCOMPARE(site.requests.contains("update.ini.sig"), keyed);
+        QCOMPARE(check.pendingUpdates(), 0);
+    }
+
+    // Each question about a file shows that file's versions; each file's bar follows its own download.
+    void dialogShowsEachOfferedFile()
+    {
+        const QByteArray helper = stamped(1, 0, 1, QByteArray(1000, 'h'));
+        const QByteArray manifest = line("helper.so", "1.0.1", helper) + line("Glimra", "1.2.0.0", kNewProgram);
+        UpdateSite site;
+        site.serve("update.ini", manifest);
+        site.serve("update.ini.sig", sign(manifest));
+        site.serve("1.0.1/helper.so", helper);
+        site.serve("1.2.0.0/Glimra", kNewProgram);
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
+        QVERIFY(writeFile(folder.filePath("helper.so"), stamped(1, 0, 0, "old helper")));
+
+        UpdateDialog dialog;
+        prepare(&dialog, folder.path(), kPublicKey);
+        QStringList asked;
+        connect(&dialog, &UpdateDialog::updateFound, this, [&asked](UpdateDialog *found) {
+            asked << found->findChild<QLabel *>("current_label")->text() + ' ' +
+                         found->findChild<QLabel *>("new_label")->text() + ' ' + found->availableVersion();
+        });
+        dialog.checkForUpdates();
+        QTRY_COMPARE(asked, (QStringList{"1.0.0.0 1.0.1 1.0.1", "1.1.2.0 1.2.0.0 1.2.0.0"}));
+        dialog.updateAll();
+        const auto bars = [&dialog] {
+            QStringList texts;
+            for (const NormalProgressBar *bar : dialog.findChildren<NormalProgressBar *>())
+                texts << QString::number(bar->value()) + '/' + QString::number(bar->maximum());
+            return texts;
+        };
+        const QString helperDone = QString::number(helper.size()) + '/' + QString::number(helper.size());
+        const QString programDone = QString::number(kNewProgram.size()) + '/' + QString::number(kNewProgram.size());
+        QTRY_COMPARE(bars(), (QStringList{helperDone, programDone}));
+        QTRY_COMPARE(launches.size(), 1);
     }
 
     void tamperedUpdateIsRefused_data()
@@ -203,19 +242,18 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
 
-        UpdateDialog dialog;
-        prepare(&dialog, folder.path(), kPublicKey);
-        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
-        QSignalSpy finished(dialog.downloadManager(), &DownloadManager::fileDownloaded);
-        dialog.checkForUpdates();
+        UpdateCheck check;
+        prepare(&check, folder.path(), kPublicKey);
+        QSignalSpy found(&check, &UpdateCheck::updateFound), refused(&check, &UpdateCheck::fileFailedVerification);
+        QSignalSpy finished(check.downloadManager(), &DownloadManager::fileDownloaded);
+        check.start();
         QTRY_COMPARE(finished.size(), 2);
         const bool fileRefused = file != kNewProgram; // the manifest itself passes
         QCOMPARE(found.size(), int(fileRefused));
-        dialog.updateAll();
+        check.fetchUpdates();
         QTRY_COMPARE(finished.size(), 2 + int(fileRefused));
-        if (fileRefused)
-            QCOMPARE(dialog.findChild<QLabel *>("verification_label")->text(),
-                     QStringLiteral("Glimra failed verification and was not installed."));
+        QCOMPARE(refused.size(), int(fileRefused));
+        QCOMPARE(refused.value(0).value(0).toString(), fileRefused ? "Glimra" : "");
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Glimra"});
         QVERIFY(launches.isEmpty());
     }
@@ -243,10 +281,10 @@ private slots:
         UpdateSite site;
         site.serve("update.ini", "Glimra=999\r\n");
         site.serve("999/Glimra", newer);
-        UpdateDialog dialog;
-        prepare(&dialog, program.programFolder());
-        connect(&dialog, &UpdateDialog::updateFound, &dialog, &UpdateDialog::updateAll);
-        dialog.checkForUpdates();
+        UpdateCheck check;
+        prepare(&check, program.programFolder());
+        connect(&check, &UpdateCheck::updateFound, &check, &UpdateCheck::fetchUpdates);
+        check.start();
         QTRY_COMPARE(launches.size(), 1);
 
         QCOMPARE(program.runToEnd({}, 20000, replacement), 0);
@@ -260,9 +298,9 @@ private slots:
     }
 
 private:
-    void prepare(UpdateDialog *dialog, const QString &folder, const QByteArray &key = {})
+    template <class Updater> void prepare(Updater *updater, const QString &folder, const QByteArray &key = {})
     {
-        UpdateTesting::prepare(dialog, folder, key, &launches);
+        UpdateTesting::prepare(updater, folder, key, &launches);
     }
 
     QStringList launches; // "<command line> <exit code>" of each start-and-exit step

@@ -2,14 +2,13 @@
 #include "testhome.h"
 #include "updater/downloadmanager.h"
 #include "updater/normalprogressbar.h"
+#include "updater/updatecheck.h"
 #include "updater/updatedialog.h"
 #include "updatesite.h"
 #include "windowtesting.h"
 
 #include <QDir>
 #include <QLabel>
-#include <QLayout>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QScopeGuard>
 #include <QTranslator>
@@ -110,13 +109,13 @@ private slots:
         QVERIFY(writeFile(root.filePath("program/Glimra"), kOldProgram));
         QVERIFY(writeFile(root.filePath("evil"), kOldProgram));
 
-        UpdateDialog dialog;
-        prepare(&dialog, root.filePath("program"), keyed ? publicKey() : QByteArray(), &launches);
-        QSignalSpy found(&dialog, &UpdateDialog::updateFound), none(&dialog, &UpdateDialog::updateNotFound);
-        dialog.checkForUpdates();
+        UpdateCheck check;
+        prepare(&check, root.filePath("program"), keyed ? publicKey() : QByteArray(), &launches);
+        QSignalSpy found(&check, &UpdateCheck::updateFound), none(&check, &UpdateCheck::nothingFound);
+        check.start();
         QVERIFY(none.wait());
         QCOMPARE(found.size(), 0);
-        QCOMPARE(dialog.filesToFetch(), QList<QUrl>());
+        QVERIFY(check.updates().isEmpty());
     }
 
     void buildWithoutKeyNeverAsks()
@@ -132,12 +131,11 @@ private slots:
         QCOMPARE(watcher.seen.size(), 1);
         QCOMPARE(watcher.seen.first().title + ": " + watcher.seen.first().text,
                  "Update: This build of Glimra does not update itself. Get new versions where you got this one.");
-        UpdateDialog dialog; // nor does a dialog on its own
-        dialog.checkForUpdates();
-        // Any request of the program's would have gone out before this one.
-        QNetworkAccessManager network;
-        QSignalSpy answered(network.get(QNetworkRequest(QUrl(qEnvironmentVariable("GLIMRA_UPDATE_URL") + "last"))),
-                            &QNetworkReply::finished);
+        UpdateCheck check; // nor does a check on its own
+        check.start();
+        // Any request of the check's would have gone out before this one, on the same connections.
+        const QUrl last(qEnvironmentVariable("GLIMRA_UPDATE_URL") + "last");
+        QSignalSpy answered(check.downloadManager()->startDownload(last, 100), &QNetworkReply::finished);
         QVERIFY(answered.wait());
         QCOMPARE(site.requests, QStringList{"last"});
         QCOMPARE(watcher.seen.size(), 1);
@@ -268,24 +266,24 @@ private:
     {
         QTemporaryDir folder;
         QVERIFY(writeFile(folder.filePath("Glimra"), kOldProgram));
-        UpdateDialog dialog;
-        prepare(&dialog, folder.path(), keyed ? publicKey() : QByteArray(), &launches);
-        QSignalSpy found(&dialog, &UpdateDialog::updateFound);
-        QSignalSpy finished(dialog.downloadManager(), &DownloadManager::fileDownloaded);
+        UpdateCheck check;
+        prepare(&check, folder.path(), keyed ? publicKey() : QByteArray(), &launches);
+        QSignalSpy found(&check, &UpdateCheck::updateFound), refused(&check, &UpdateCheck::fileFailedVerification);
+        QSignalSpy finished(check.downloadManager(), &DownloadManager::fileDownloaded);
         errors.clear();
-        connect(dialog.downloadManager(), &DownloadManager::fileDownloaded, this,
+        connect(check.downloadManager(), &DownloadManager::fileDownloaded, this,
                 [this](QNetworkReply *reply) { errors.insert(reply->url().path().mid(1), reply->error()); });
-        dialog.checkForUpdates();
+        check.start();
         QTRY_COMPARE(finished.size(), replies - int(offered));
         QCOMPARE(found.size(), int(offered));
         if (offered) {
-            dialog.updateAll();
+            check.fetchUpdates();
             QTRY_COMPARE(finished.size(), replies);
         }
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"Glimra"});
         QVERIFY(launches.isEmpty());
-        QCOMPARE(dialog.findChild<QLabel *>("verification_label") != nullptr, reported);
+        QCOMPARE(refused.size(), int(reported));
     }
 
     QStringList launches;

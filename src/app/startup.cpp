@@ -4,6 +4,7 @@
 #include "app/migration.h"
 #include "app/signalwatcher.h"
 #include "core/filemanager.h"
+#include "core/process.h"
 #include "core/random.h"
 #include "core/updateconstants.h"
 #include "library/libraryfile.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSettings>
 #include <QThread>
 #include <QTime>
@@ -44,15 +44,6 @@ void removeWithRetry(const QString &path)
     }
 }
 
-bool startDetached(const QString &commandLine)
-{
-    QStringList parts = QProcess::splitCommand(commandLine);
-    if (parts.isEmpty())
-        return false;
-    const QString program = parts.takeFirst();
-    return QProcess::startDetached(program, parts);
-}
-
 // Started under the replacement name: put this file in place of the program and start that.
 int installUpdate()
 {
@@ -60,7 +51,7 @@ int installUpdate()
     const QString program = folder + UpdateConstants::executableName();
     removeWithRetry(program);
     if (QFile::copy(folder + UpdateConstants::replacementName(), program))
-        startDetached(QLatin1Char('"') + program + QLatin1Char('"'));
+        startDetachedCommand(QLatin1Char('"') + program + QLatin1Char('"'));
     return 0;
 }
 

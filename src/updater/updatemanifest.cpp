@@ -68,6 +68,7 @@ UpdateManifest::Result UpdateManifest::evaluate(const QString &ini, const QStrin
             continue;
         entry.fileName = name;
         entry.versionText = versionText;
+        entry.localVersion = result.currentVersion;
         entry.url = QUrl(baseUrl + urlSegment(versionText) + QLatin1Char('/') + urlSegment(name), QUrl::TolerantMode);
         result.updates.append(entry);
     }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QUrl>
 
@@ -10,12 +11,14 @@
 // One manifest line that names a newer version than the local file.
 struct UpdateEntry
 {
-    QString fileName;    // a plain name in the program's folder; the file is saved under it
-    QString versionText; // as written in the manifest; also the folder on the server
-    QUrl url;            // built from the two checked texts above
-    QByteArray sha256;   // raw digest from a signed line; empty for unsigned manifests
-    qint64 size = -1;    // byte count from a signed line; -1 for unsigned manifests
+    QString fileName;     // a plain name in the program's folder; the file is saved under it
+    QString versionText;  // as written in the manifest; also the folder on the server
+    QUrl url;             // built from the two checked texts above
+    QByteArray sha256;    // raw digest from a signed line; empty for unsigned manifests
+    qint64 size = -1;     // byte count from a signed line; -1 for unsigned manifests
+    QString localVersion; // the local file's version, "a.b.c.d"
 };
+Q_DECLARE_METATYPE(UpdateEntry)
 
 // Reads update.ini and decides which files are newer than the local ones. Knows nothing about
 // the network or widgets: local versions come from the reader it is given.

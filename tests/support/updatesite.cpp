@@ -2,7 +2,6 @@
 
 #include "core/versionstamp.h"
 #include "testpaths.h"
-#include "updater/updatedialog.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -65,15 +64,6 @@ QByteArray line(const QByteArray &name, const QByteArray &version, const QByteAr
 {
     return name + '=' + version + '=' + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + '=' +
            QByteArray::number(bytes.size()) + "\r\n";
-}
-
-void prepare(UpdateDialog *dialog, const QString &folder, const QByteArray &key, QStringList *launches)
-{
-    launches->clear();
-    dialog->setProgramFolder(folder);
-    dialog->setPublicKey(key);
-    dialog->setAllowUnsigned(true);
-    dialog->setLauncher([launches](const QString &run, int code) { *launches << run + ' ' + QString::number(code); });
 }
 
 } // namespace UpdateTesting

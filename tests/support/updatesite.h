@@ -7,7 +7,6 @@
 #include <QTcpServer>
 
 class QTcpSocket;
-class UpdateDialog;
 
 // The updater's test fixtures: files, the tests' signing key, stamped payloads, manifest lines.
 namespace UpdateTesting {
@@ -22,9 +21,17 @@ QByteArray sign(const QByteArray &message);
 QByteArray stamped(int a, int b, int c, const QByteArray &payload);
 // A signed manifest line: "Name=Version=SHA256=SIZE".
 QByteArray line(const QByteArray &name, const QByteArray &version, const QByteArray &bytes);
-// Points the dialog at `folder`, gives it `key` (none: the unverified updater, opted into) and
-// records each start-and-exit step in `launches` as "<command line> <exit code>".
-void prepare(UpdateDialog *dialog, const QString &folder, const QByteArray &key, QStringList *launches);
+// Points an UpdateCheck or UpdateDialog at `folder`, gives it `key` (none: the unverified updater,
+// opted into) and records each start-and-exit step in `launches` as "<command line> <exit code>".
+template <class Updater>
+void prepare(Updater *updater, const QString &folder, const QByteArray &key, QStringList *launches)
+{
+    launches->clear();
+    updater->setProgramFolder(folder);
+    updater->setPublicKey(key);
+    updater->setAllowUnsigned(true);
+    updater->setLauncher([launches](const QString &run, int code) { *launches << run + ' ' + QString::number(code); });
+}
 
 } // namespace UpdateTesting
 

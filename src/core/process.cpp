@@ -1,0 +1,13 @@
+#include "process.h"
+
+#include <QProcess>
+#include <QStringList>
+
+bool startDetachedCommand(const QString &commandLine)
+{
+    QStringList parts = QProcess::splitCommand(commandLine);
+    if (parts.isEmpty())
+        return false;
+    const QString program = parts.takeFirst();
+    return QProcess::startDetached(program, parts);
+}
