@@ -1,3 +1,5 @@
+#include "core/random.h"
+#include "flash/placement.h"
 #include "glimraprocess.h"
 #include "library/messageitem.h"
 #include "mainwindow/mainwindow.h"
@@ -8,7 +10,9 @@
 
 #include <QAbstractButton>
 #include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 using Access = MainWindowTestAccess;
 
@@ -123,6 +127,37 @@ private slots:
         Access::setColorChooser(w, [](const QColor &, QWidget *) { return QColor(QStringLiteral("#abcdef")); });
         button(w, "colorButton")->click();
         QVERIFY(Access::overlayLabel(w)->styleSheet().contains(QLatin1String("#abcdef")));
+        button(w, "start_button")->click();
+    }
+
+    void overlayIsPlacedByTheLocationButtons_data()
+    {
+        QTest::addColumn<QString>("location");
+        for (const char *place : {"center", "top", "bottom", "random"})
+            QTest::newRow(place) << QStringLiteral("location_%1_radio").arg(place);
+    }
+
+    void overlayIsPlacedByTheLocationButtons()
+    {
+        QFETCH(QString, location);
+        MainWindow w;
+        checkFirstMessages(w, 1);
+        button(w, location)->click();
+        Random::seed(7);
+        const int r1 = Random::next();
+        const int r2 = Random::next();
+        Random::seed(7);
+        button(w, "start_button")->click();
+        const QDialog *overlay = Access::overlay(w);
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+        const int sw = screen.width(), sh = screen.height(), ow = overlay->width(), oh = overlay->height();
+        // The window only chooses the arithmetic and feeds it the draws in order: y first, then x.
+        const QMap<QString, QPoint> expected{{"location_center_radio", Placement::center(sw, sh, ow, oh)},
+                                             {"location_top_radio", Placement::top(sw, sh, ow, oh)},
+                                             {"location_bottom_radio", Placement::bottom(sw, sh, ow, oh)},
+                                             {"location_random_radio", Placement::random(sw, sh, ow, oh, r1, r2)}};
+        QCOMPARE(overlay->pos(), expected.value(location));
+        QVERIFY(r1 != r2);
         button(w, "start_button")->click();
     }
 
