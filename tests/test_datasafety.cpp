@@ -1,10 +1,12 @@
 #include "glimraprocess.h"
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
+#include "processcontrol.h"
 #include "testhome.h"
 #include "tmpfsmount.h"
 #include "xserver.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,27 +14,19 @@
 
 #include <memory>
 
-// What reaches the disk when the program is stopped, loses its X server or its disk fills up,
-// observed on the built program in a temporary home.
-class TestDataSafety : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void stopTheMomentItIsReachableQuitsNormally();
-    void simultaneousStartsLeaveOneRunning();
-    void importSurvivesTheXServerDying();
-    void checkReachesTheFileWithoutQuitting();
-    void fullDiskKeepsThePreviousLibrary_data();
-    void fullDiskKeepsThePreviousLibrary();
-
-private:
-    static QByteArray read(const QString &path);
-    static QString libraryXml(const QString &path);
-    static QString writeOutline(const QString &folder);
-};
-
 namespace {
+
+QString libraryXml(const QString &path)
+{
+    return QString::fromUtf8(LibraryFile::uncompress(GlimraProcess::readFile(path)));
+}
+
+QString writeOutline(const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/outline.txt");
+    GlimraProcess::writeFile(path, "Imported\r\n\tFrom text\r\n\t\tI keep what I import\r\n");
+    return path;
+}
 
 // A library whose file does not compress: larger than the few KiB some cases leave free.
 QByteArray incompressibleLibrary()
@@ -47,162 +41,130 @@ QByteArray incompressibleLibrary()
         message->setText(QString::number(QRandomGenerator::global()->generate64(), 36));
         subcategory->addChild(message);
     }
-    const QByteArray bytes = LibraryFile::write({category.get()}, {});
-
-    return bytes;
+    return LibraryFile::write({category.get()}, {});
 }
 
 } // namespace
 
-QByteArray TestDataSafety::read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+#define START_X(x, program)                                                                                            \
+    XServer x;                                                                                                         \
+    if (!x.start())                                                                                                    \
+        QSKIP("Xvfb is not available");                                                                                \
+    program.setEnvironment(x.environment(program.environment()))
 
-QString TestDataSafety::libraryXml(const QString &path)
+// What reaches the disk when the program is stopped, loses its X server or its disk fills up,
+// observed on the built program in a temporary home.
+class TestDataSafety : public QObject
 {
-    return QString::fromUtf8(LibraryFile::uncompress(read(path)));
-}
+    Q_OBJECT
 
-QString TestDataSafety::writeOutline(const QString &folder)
-{
-    const QString path = folder + QStringLiteral("/outline.txt");
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("Imported\r\n\tFrom text\r\n\t\tI keep what I import\r\n");
-    return path;
-}
+private slots:
+    void stopTheMomentItIsReachableQuitsNormally()
+    {
+        // Repeated, since the window of risk was a matter of milliseconds.
+        for (int round = 0; round < 10; ++round) {
+            GlimraProcess program;
+            program.process().setArguments({QStringLiteral("-i"), writeOutline(program.homePath())});
+            program.process().start();
+            QVERIFY(program.process().waitForStarted(30000));
+            QDeadlineTimer deadline(60000);
+            while (!program.isReady(0)) {
+                QVERIFY2(!deadline.hasExpired(), "the program never became reachable");
+                QVERIFY(!program.process().waitForFinished(1));
+            }
+            QCOMPARE(program.terminate(), 0);
+            QVERIFY2(libraryXml(program.messagesPath()).contains(QLatin1String("NAME=\"Imported\"")),
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
 
-void TestDataSafety::stopTheMomentItIsReachableQuitsNormally()
-{
-    // Once it answers, nothing of the start may be lost to a stop request: repeated, since the
-    // window of risk was a matter of milliseconds.
-    for (int round = 0; round < 10; ++round) {
+    void simultaneousStartsLeaveOneRunning()
+    {
         GlimraProcess program;
-        program.process().setArguments({QStringLiteral("-i"), writeOutline(program.homePath())});
+        QProcess other;
+        other.setProcessEnvironment(program.environment());
         program.process().start();
-        QVERIFY(program.process().waitForStarted(30000));
-        QDeadlineTimer deadline(60000);
-        while (!program.isReady(0)) {
-            QVERIFY2(!deadline.hasExpired(), "the program never became reachable");
-            QVERIFY(!program.process().waitForFinished(1));
+        other.start(program.programPath(), QStringList());
+        // The later of the two wakes the earlier one and ends; the earlier one keeps running.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            program.process().state() == QProcess::NotRunning || other.state() == QProcess::NotRunning, 60000);
+        QProcess &ended = other.state() == QProcess::NotRunning ? other : program.process();
+        QCOMPARE(ended.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(ended.exitCode(), 0);
+        QVERIFY(program.isReady());
+        QCOMPARE(runningProcessesOf(program.programPath()).size(), 1);
+        requestStop(runningProcessesOf(program.programPath()).first(), StopRequest::Terminate);
+        QVERIFY((&ended == &other ? program.process() : other).waitForFinished(30000));
+    }
+
+    void importSurvivesTheXServerDying()
+    {
+        GlimraProcess program;
+        START_X(x, program);
+        QVERIFY(program.startAndWaitReady({QStringLiteral("-i"), writeOutline(program.homePath())}));
+        // Qt ends the process at once when its X connection breaks: no quit sequence runs.
+        x.kill();
+        QVERIFY(program.process().waitForFinished(30000));
+        QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("NAME=\"Imported\"")));
+    }
+
+    void checkReachesTheFileWithoutQuitting()
+    {
+        GlimraProcess program;
+        START_X(x, program);
+        QVERIFY(program.startAndWaitReady());
+        // The category list has the focus; Space checks its first row.
+        QVERIFY(x.pressKey(QStringLiteral("Glimra"), QStringLiteral("space")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            libraryXml(program.messagesPath())
+                .contains(QLatin1String("<CATEGORY NAME=\"Personal Development\" SELECTED=\"1\">")),
+            3000);
+        QCOMPARE(program.process().state(), QProcess::Running);
+    }
+
+    void fullDiskKeepsThePreviousLibrary_data()
+    {
+        QTest::addColumn<bool>("changeWhileRunning");
+        QTest::addColumn<int>("bytesLeft");
+        QTest::newRow("at quit, disk full") << false << 0;
+        QTest::newRow("at quit, 4 KiB left") << false << 4096;
+        QTest::newRow("after a change, disk full") << true << 0;
+    }
+
+    void fullDiskKeepsThePreviousLibrary()
+    {
+        QFETCH(bool, changeWhileRunning);
+        QFETCH(int, bytesLeft);
+        TmpfsMount disk(256 * 1024);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.errorString()));
+        GlimraProcess program;
+        START_X(x, program);
+        // The data folder lives on the small disk.
+        QVERIFY(QDir().mkpath(QFileInfo(program.dataFolder()).absolutePath()));
+        QVERIFY(QFile::link(disk.path(), program.dataFolder()));
+        const QByteArray kept = incompressibleLibrary();
+        QVERIFY(kept.size() > bytesLeft + 4096);
+        QVERIFY(GlimraProcess::writeFile(program.messagesPath(), kept));
+        QVERIFY(QDir().mkpath(program.imagesPath()));
+        QVERIFY(disk.fill(disk.filePath(QStringLiteral("filler")), bytesLeft) <= bytesLeft);
+
+        QVERIFY(program.startAndWaitReady());
+        if (changeWhileRunning) {
+            QVERIFY(x.pressKey(QStringLiteral("Glimra"), QStringLiteral("space")));
+            QVERIFY(x.waitForWindow(QStringLiteral("Error!")));
         }
         QCOMPARE(program.terminate(), 0);
-        QVERIFY2(libraryXml(program.messagesPath()).contains(QLatin1String("NAME=\"Imported\"")),
-                 qPrintable(QStringLiteral("round %1").arg(round)));
+        QCOMPARE(GlimraProcess::readFile(program.messagesPath()), kept);
+        QCOMPARE(QDir(program.dataFolder()).entryList(QDir::Files),
+                 QStringList({QStringLiteral("filler"), QStringLiteral("messages.dat")}));
+        // With room again, the next run reads the kept library and writes it back.
+        QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
+        QVERIFY(program.startAndWaitReady());
+        QCOMPARE(program.terminate(), 0);
+        QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("<CATEGORY NAME=\"Kept\"")));
     }
-}
-
-void TestDataSafety::simultaneousStartsLeaveOneRunning()
-{
-    GlimraProcess program;
-    QProcess other;
-    other.setProcessEnvironment(program.environment());
-    other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.process().start();
-    other.start(program.programPath(), QStringList());
-    QVERIFY(program.process().waitForStarted(30000));
-    QVERIFY(other.waitForStarted(30000));
-
-    // The later of the two wakes the earlier one and ends; the earlier one keeps running.
-    QTRY_VERIFY_WITH_TIMEOUT(program.process().state() == QProcess::NotRunning || other.state() == QProcess::NotRunning,
-                             60000);
-    QProcess &ended = other.state() == QProcess::NotRunning ? other : program.process();
-    QProcess &running = &ended == &other ? program.process() : other;
-    QCOMPARE(ended.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(ended.exitCode(), 0);
-    QVERIFY(program.isReady());
-    QCOMPARE(running.state(), QProcess::Running);
-    running.terminate();
-    QVERIFY(running.waitForFinished(30000));
-    QCOMPARE(running.exitCode(), 0);
-}
-
-void TestDataSafety::importSurvivesTheXServerDying()
-{
-    XServer x;
-    if (!x.start())
-        QSKIP("Xvfb is not available");
-    GlimraProcess program;
-    program.setEnvironment(x.environment(program.environment()));
-    QVERIFY(program.startAndWaitReady({QStringLiteral("-i"), writeOutline(program.homePath())}));
-
-    // Qt ends the process at once when its X connection breaks: no quit sequence runs.
-    x.kill();
-    QVERIFY(program.process().waitForFinished(30000));
-    QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("NAME=\"Imported\"")));
-}
-
-void TestDataSafety::checkReachesTheFileWithoutQuitting()
-{
-    XServer x;
-    if (!x.start())
-        QSKIP("Xvfb is not available");
-    GlimraProcess program;
-    program.setEnvironment(x.environment(program.environment()));
-    QVERIFY(program.startAndWaitReady());
-
-    // The category list has the focus; Space checks its first row.
-    QVERIFY(x.pressKey(QStringLiteral("Glimra"), QStringLiteral("space")));
-    QTRY_VERIFY_WITH_TIMEOUT(libraryXml(program.messagesPath())
-                                 .contains(QLatin1String("<CATEGORY NAME=\"Personal Development\" SELECTED=\"1\">")),
-                             3000);
-    QCOMPARE(program.process().state(), QProcess::Running);
-}
-
-void TestDataSafety::fullDiskKeepsThePreviousLibrary_data()
-{
-    QTest::addColumn<bool>("changeWhileRunning");
-    QTest::addColumn<int>("bytesLeft");
-    QTest::newRow("at quit, disk full") << false << 0;
-    QTest::newRow("at quit, 4 KiB left") << false << 4096;
-    QTest::newRow("after a change, disk full") << true << 0;
-}
-
-void TestDataSafety::fullDiskKeepsThePreviousLibrary()
-{
-    QFETCH(bool, changeWhileRunning);
-    QFETCH(int, bytesLeft);
-    TmpfsMount disk(256 * 1024);
-    if (!disk.isMounted())
-        QSKIP(qPrintable(disk.errorString()));
-    XServer x;
-    if (!x.start())
-        QSKIP("Xvfb is not available");
-    GlimraProcess program;
-    program.setEnvironment(x.environment(program.environment()));
-    // The data folder lives on the small disk.
-    QVERIFY(QDir().mkpath(QFileInfo(program.dataFolder()).absolutePath()));
-    QVERIFY(QFile::link(disk.path(), program.dataFolder()));
-    const QByteArray kept = incompressibleLibrary();
-    QVERIFY(kept.size() > bytesLeft + 4096);
-    {
-        QFile file(program.messagesPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(kept), qint64(kept.size()));
-    }
-    QVERIFY(QDir().mkpath(program.imagesPath()));
-    QVERIFY(disk.fill(disk.filePath(QStringLiteral("filler")), bytesLeft) <= bytesLeft);
-
-    QVERIFY(program.startAndWaitReady());
-    if (changeWhileRunning) {
-        QVERIFY(x.pressKey(QStringLiteral("Glimra"), QStringLiteral("space")));
-        // The user is told; the file is untouched.
-        QVERIFY(x.waitForWindow(QStringLiteral("Error!")));
-        QCOMPARE(read(program.messagesPath()), kept);
-    }
-    QCOMPARE(program.terminate(), 0);
-    QCOMPARE(read(program.messagesPath()), kept);
-    const QStringList left = QDir(program.dataFolder()).entryList(QDir::Files);
-    QCOMPARE(left, QStringList({QStringLiteral("filler"), QStringLiteral("messages.dat")}));
-
-    // With room again, the next run reads the kept library and writes it back.
-    QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
-    QVERIFY(program.startAndWaitReady());
-    QCOMPARE(program.terminate(), 0);
-    QVERIFY(libraryXml(program.messagesPath()).contains(QLatin1String("<CATEGORY NAME=\"Kept\"")));
-}
+};
 
 GLIMRA_TEST_MAIN(TestDataSafety)
 #include "test_datasafety.moc"
