@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMutex>
 #include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -78,6 +79,15 @@ private slots:
         QVERIFY(counting.saved.wait());
         QCOMPARE(counting.writes(), QStringList{QStringLiteral("100")});
         QVERIFY(!counting.saver.hasUnsavedChanges());
+        // A steady stream of changes, each sooner than the delay, still reaches the disk.
+        QTimer stream;
+        connect(&stream, &QTimer::timeout, [&] {
+            ++counting.state;
+            counting.saver.markChanged();
+        });
+        stream.start(5);
+        QVERIFY(counting.saved.wait());
+        QCOMPARE(counting.writes().size(), 2);
     }
 
     void heldSaverWritesOnlyAfterRelease()
