@@ -4,7 +4,6 @@
 #include "library/libraryfile.h"
 #include "library/librarysaver.h"
 #include "mainwindow/mainwindow.h"
-#include "preferences/settings.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -87,7 +86,7 @@ private slots:
         });
         stream.start(5);
         QVERIFY(counting.saved.wait());
-        QCOMPARE(counting.writes().size(), 2);
+        QVERIFY(counting.writes().at(1).toInt() > 100);
     }
 
     void heldSaverWritesOnlyAfterRelease()
@@ -132,8 +131,8 @@ private slots:
         message(w, 0)->setCheckState(Qt::Checked);
         LibrarySaver *saver = MainWindowTestAccess::librarySaver(w);
         QTRY_VERIFY(!saver->hasUnsavedChanges());
+        QTRY_VERIFY(QFile::exists(messagesPath()));
         const QByteArray before = LibraryFile::readFileBytes(messagesPath());
-        QVERIFY(!before.isEmpty());
 
         saver->setDelay(10);
         w.startActivity();

@@ -3,10 +3,7 @@
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
 #include "library/outlineparser.h"
-#include "processcontrol.h"
 #include "testhome.h"
-
-#include <QScopeGuard>
 
 namespace {
 
