@@ -80,12 +80,8 @@ UpdateSite::UpdateSite()
 
 void UpdateSite::serve(const QString &path, const QByteArray &body)
 {
-    serveRaw(path, "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-}
-
-void UpdateSite::serveRaw(const QString &path, const QByteArray &response, bool endless)
-{
-    m_replies[path] = {response, endless};
+    replies[path] = {"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body,
+                     false};
 }
 
 void UpdateSite::respond(QTcpSocket *socket)
@@ -96,7 +92,7 @@ void UpdateSite::respond(QTcpSocket *socket)
     QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
     const QString path = QString::fromLatin1(request.split(' ').value(1).mid(1));
     requests.append(path);
-    const auto [bytes, endless] = m_replies.value(path, {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n", false});
+    const auto [bytes, endless] = replies.value(path, {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n", false});
     // Every reply is the connection's last, so the client never waits for another on it.
     const int headEnd = bytes.indexOf("\r\n") + 2;
     socket->write(bytes.left(headEnd) + "Connection: close\r\n" + bytes.mid(headEnd));

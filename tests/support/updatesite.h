@@ -32,17 +32,15 @@ public:
 
     // 200 with the body and its length; anything not served is a 404.
     void serve(const QString &path, const QByteArray &body);
-    // Exactly `response` (status line, headers, body), then the connection closes; with `endless`,
-    // filler follows for as long as the client listens.
-    void serveRaw(const QString &path, const QByteArray &response, bool endless = false);
 
     QTcpServer server;
+    // By path: exactly the response (status line, headers, body), then the connection closes or,
+    // when the flag is set, filler follows for as long as the client listens.
+    QHash<QString, QPair<QByteArray, bool>> replies;
     QStringList requests;       // paths in the order they were asked for
     qint64 endlessSent = 0;     // bytes of endless replies handed to the system
     bool endlessHungUp = false; // the client closed an endless reply's connection
 
 private:
     void respond(QTcpSocket *socket);
-
-    QHash<QString, QPair<QByteArray, bool>> m_replies; // response, endless
 };
