@@ -80,17 +80,8 @@ UpdateSite::UpdateSite()
 
 void UpdateSite::serve(const QString &path, const QByteArray &body)
 {
-    serveRaw(path, "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-}
-
-void UpdateSite::serveRaw(const QString &path, const QByteArray &response)
-{
-    m_replies[path] = {response, false};
-}
-
-void UpdateSite::serveEndless(const QString &path, const QByteArray &head)
-{
-    m_replies[path] = {head, true};
+    replies[path] = {"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body,
+                     false};
 }
 
 void UpdateSite::respond(QTcpSocket *socket)
@@ -101,27 +92,19 @@ void UpdateSite::respond(QTcpSocket *socket)
     QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
     const QString path = QString::fromLatin1(request.split(' ').value(1).mid(1));
     requests.append(path);
-    const Reply reply = m_replies.value(path, {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n", false});
+    const auto [bytes, endless] = replies.value(path, {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n", false});
     // Every reply is the connection's last, so the client never waits for another on it.
-    const int headEnd = reply.bytes.indexOf("\r\n") + 2;
-    socket->write(reply.bytes.left(headEnd) + "Connection: close\r\n" + reply.bytes.mid(headEnd));
-    if (reply.endless)
-        keepSending(socket);
-    else
-        socket->disconnectFromHost();
-}
-
-void UpdateSite::keepSending(QTcpSocket *socket)
-{
-    // A little ahead of what the system has taken, so the count is what really left; and an end
-    // well past any limit, so a client that never hangs up cannot keep a test busy for ever.
+    const int headEnd = bytes.indexOf("\r\n") + 2;
+    socket->write(bytes.left(headEnd) + "Connection: close\r\n" + bytes.mid(headEnd));
+    if (!endless)
+        return socket->disconnectFromHost();
+    // Filler a little ahead of what the system has taken (so the count is what really left) up to an
+    // end well past any limit, so that a client that never hangs up cannot keep a test busy for ever.
     constexpr qint64 kChunk = 64 << 10;
-    constexpr qint64 kGiveUp = qint64(64) << 20;
-    // The system would otherwise take megabytes ahead of the client.
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, int(kChunk));
     const auto more = [this, socket] {
         if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < kChunk &&
-            endlessSent < kGiveUp)
+            endlessSent < (qint64(64) << 20))
             socket->write(QByteArray(kChunk, 'x'));
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [this, more](qint64 bytes) {

@@ -21,17 +21,6 @@ QByteArray sign(const QByteArray &message);
 QByteArray stamped(int a, int b, int c, const QByteArray &payload);
 // A signed manifest line: "Name=Version=SHA256=SIZE".
 QByteArray line(const QByteArray &name, const QByteArray &version, const QByteArray &bytes);
-// Points an UpdateCheck or UpdateDialog at `folder`, gives it `key` (none: the unverified updater,
-// opted into) and records each start-and-exit step in `launches` as "<command line> <exit code>".
-template <class Updater>
-void prepare(Updater *updater, const QString &folder, const QByteArray &key, QStringList *launches)
-{
-    launches->clear();
-    updater->setProgramFolder(folder);
-    updater->setPublicKey(key);
-    updater->setAllowUnsigned(true);
-    updater->setLauncher([launches](const QString &run, int code) { *launches << run + ' ' + QString::number(code); });
-}
 
 } // namespace UpdateTesting
 
@@ -43,24 +32,15 @@ public:
 
     // 200 with the body and its length; anything not served is a 404.
     void serve(const QString &path, const QByteArray &body);
-    // Exactly `response` (status line, headers, body), then the connection closes.
-    void serveRaw(const QString &path, const QByteArray &response);
-    // `head` (status line, headers, start of the body), then filler for as long as the client listens.
-    void serveEndless(const QString &path, const QByteArray &head);
 
     QTcpServer server;
+    // By path: exactly the response (status line, headers, body), then the connection closes or,
+    // when the flag is set, filler follows for as long as the client listens.
+    QHash<QString, QPair<QByteArray, bool>> replies;
     QStringList requests;       // paths in the order they were asked for
     qint64 endlessSent = 0;     // bytes of endless replies handed to the system
     bool endlessHungUp = false; // the client closed an endless reply's connection
 
 private:
-    struct Reply
-    {
-        QByteArray bytes;
-        bool endless = false;
-    };
     void respond(QTcpSocket *socket);
-    void keepSending(QTcpSocket *socket);
-
-    QHash<QString, Reply> m_replies;
 };
