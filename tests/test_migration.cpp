@@ -1,4 +1,5 @@
 #include "app/migration.h"
+#include "core/filemanager.h"
 #include "glimraprocess.h"
 #include "library/libraryfile.h"
 #include "processcontrol.h"
@@ -230,6 +231,16 @@ private slots:
             QCOMPARE(read(program.imagesPath()), pictures);
             QCOMPARE(QDir(data).entryList({QStringLiteral("messages.dat*")}, QDir::Files), QStringList{"messages.dat"});
         }
+    }
+
+    void cpDirCopiesTheVisibleTreeIntoAnExistingParentOnly()
+    {
+        QTemporaryDir dir;
+        write(dir.path(), {{"src/a.jpg", "a"}, {"src/sub/b.png", "b"}, {"src/.hidden", "h"}});
+        QVERIFY(cpDir(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("dst"))));
+        QCOMPARE(read(dir.filePath(QStringLiteral("dst"))), (Files{{"a.jpg", "a"}, {"sub/b.png", "b"}}));
+        QVERIFY(!cpDir(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("missing/dst"))));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
     }
 };
 
