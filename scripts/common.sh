@@ -10,7 +10,7 @@ GLIMRA_PACKAGES=(
     libssl-dev zlib1g-dev openssl
     xvfb xauth x11-utils xdotool imagemagick
 )
-# Only for tests/wincheck/run.sh, the compile check of the Windows build.
+# Only for .ci/wincheck, the compile check of the Windows build.
 GLIMRA_WINCHECK_PACKAGES=(g++-mingw-w64-x86-64)
 
 # Installs what is missing of the packages given, by default GLIMRA_PACKAGES.

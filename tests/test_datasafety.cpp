@@ -18,13 +18,13 @@ namespace {
 
 QString libraryXml(const QString &path)
 {
-    return QString::fromUtf8(LibraryFile::uncompress(GlimraProcess::readFile(path)));
+    return QString::fromUtf8(LibraryFile::uncompress(readFile(path)));
 }
 
 QString writeOutline(const QString &folder)
 {
     const QString path = folder + QStringLiteral("/outline.txt");
-    GlimraProcess::writeFile(path, "Imported\r\n\tFrom text\r\n\t\tI keep what I import\r\n");
+    writeFile(path, "Imported\r\n\tFrom text\r\n\t\tI keep what I import\r\n");
     return path;
 }
 
@@ -145,7 +145,7 @@ private slots:
         QVERIFY(QFile::link(disk.path(), program.dataFolder()));
         const QByteArray kept = incompressibleLibrary();
         QVERIFY(kept.size() > bytesLeft + 4096);
-        QVERIFY(GlimraProcess::writeFile(program.messagesPath(), kept));
+        QVERIFY(writeFile(program.messagesPath(), kept));
         QVERIFY(QDir().mkpath(program.imagesPath()));
         QVERIFY(disk.fill(disk.filePath(QStringLiteral("filler")), bytesLeft) <= bytesLeft);
 
@@ -155,7 +155,7 @@ private slots:
             QVERIFY(x.waitForWindow(QStringLiteral("Error!")));
         }
         QCOMPARE(program.terminate(), 0);
-        QCOMPARE(GlimraProcess::readFile(program.messagesPath()), kept);
+        QCOMPARE(readFile(program.messagesPath()), kept);
         QCOMPARE(QDir(program.dataFolder()).entryList(QDir::Files),
                  QStringList({QStringLiteral("filler"), QStringLiteral("messages.dat")}));
         // With room again, the next run reads the kept library and writes it back.

@@ -123,7 +123,7 @@ private slots:
         if (oldPlace) {
             // Names the squatter as holder, so that the lock is not taken for stale.
             const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(squatter.processId())).symLinkTarget();
-            QVERIFY(GlimraProcess::writeFile(socket + QStringLiteral(".lock"),
+            QVERIFY(writeFile(socket + QStringLiteral(".lock"),
                                              QByteArray::number(squatter.processId()) + '\n' +
                                                  QFileInfo(exe).fileName().toUtf8() + '\n' +
                                                  QSysInfo::machineHostName().toUtf8() + '\n'));

@@ -69,7 +69,7 @@ private slots:
     {
         GlimraProcess program;
         const QString leftover = program.programFolder() + QStringLiteral("/Glimra_new");
-        QVERIFY(GlimraProcess::writeFile(leftover, "left behind by an update"));
+        QVERIFY(writeFile(leftover, "left behind by an update"));
         QVERIFY(program.startAndWaitReady());
         QVERIFY(!QFile::exists(leftover));
         QCOMPARE(program.terminate(), 0);
@@ -79,10 +79,10 @@ private slots:
     {
         GlimraProcess installer(QStringLiteral("Glimra_new"));
         const QString program = installer.programFolder() + QStringLiteral("/Glimra");
-        QVERIFY(GlimraProcess::writeFile(program, "old program"));
+        QVERIFY(writeFile(program, "old program"));
         QVERIFY(QFile(program).setPermissions(QFile(program).permissions() | QFileDevice::ExeOwner));
         QCOMPARE(installer.runToEnd(), 0);
-        QCOMPARE(GlimraProcess::readFile(program), GlimraProcess::readFile(GlimraProcess::builtExecutable()));
+        QCOMPARE(readFile(program), readFile(GlimraProcess::builtExecutable()));
         // The relaunched program removes the replacement file at its own start.
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(installer.programPath()), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!runningProcessesOf(program).isEmpty(), 20000);
@@ -93,21 +93,21 @@ private slots:
     void legacyDataIsMigratedAtStart()
     {
         GlimraProcess program;
-        QVERIFY(GlimraProcess::writeFile(program.programFolder() + QStringLiteral("/images/trip/two.png"), "2"));
+        QVERIFY(writeFile(program.programFolder() + QStringLiteral("/images/trip/two.png"), "2"));
         QVERIFY(program.startAndWaitReady());
         QCOMPARE(program.terminate(), 0);
         QVERIFY(!QFileInfo::exists(program.programFolder() + QStringLiteral("/images")));
-        QCOMPARE(GlimraProcess::readFile(program.imagesPath() + QStringLiteral("/trip/two.png")), QByteArray("2"));
+        QCOMPARE(readFile(program.imagesPath() + QStringLiteral("/trip/two.png")), QByteArray("2"));
     }
 
     void logOnEntryFollowsTheRunningProgram()
     {
         GlimraProcess program;
         const QString entry = program.homePath() + QStringLiteral("/.config/autostart/Glimra.desktop");
-        QVERIFY(GlimraProcess::writeFile(entry, "[Desktop Entry]\nType=Application\nExec=\"/moved/away/Glimra\"\n"));
+        QVERIFY(writeFile(entry, "[Desktop Entry]\nType=Application\nExec=\"/moved/away/Glimra\"\n"));
         QVERIFY(program.startAndWaitReady());
         QCOMPARE(program.terminate(), 0);
-        const QByteArray written = GlimraProcess::readFile(entry);
+        const QByteArray written = readFile(entry);
         QVERIFY2(written.contains("Exec=\"" + program.programPath().toUtf8() + "\"\n"), written.constData());
     }
 };

@@ -2,6 +2,7 @@
 
 #include "core/instancekey.h"
 #include "processcontrol.h"
+#include "testhome.h"
 #include "testpaths.h"
 
 #include <QDeadlineTimer>
@@ -159,17 +160,4 @@ int GlimraProcess::terminate(int timeoutMs)
     if (!m_process.waitForFinished(timeoutMs))
         return -1;
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-}
-
-QByteArray GlimraProcess::readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool GlimraProcess::writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
 }

@@ -44,10 +44,6 @@ public:
     QProcess &process() { return m_process; }
 
     static QString builtExecutable();
-    // The whole file; empty when it cannot be read.
-    static QByteArray readFile(const QString &path);
-    // Writes `bytes` to `path`, creating its folder; false on failure.
-    static bool writeFile(const QString &path, const QByteArray &bytes);
 
 private:
     QProcessEnvironment defaultEnvironment() const;

@@ -20,6 +20,11 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// Writes `bytes` to `path`, creating its folder; false on failure.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
 // Like QTEST_MAIN, but inside a temporary home and with the program's identity, so that paths
 // and the preferences store are those the program itself uses.
 #define GLIMRA_TEST_MAIN(TestObject)                                                                                   \

@@ -1,6 +1,7 @@
 #include "updatesite.h"
 
 #include "core/versionstamp.h"
+#include "testhome.h"
 #include "testpaths.h"
 
 #include <QCryptographicHash>
@@ -20,18 +21,6 @@ QByteArray keyBytes(const QString &pemFile)
 }
 
 } // namespace
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QByteArray publicKey()
 {

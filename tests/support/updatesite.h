@@ -8,11 +8,9 @@
 
 class QTcpSocket;
 
-// The updater's test fixtures: files, the tests' signing key, stamped payloads, manifest lines.
+// The updater's test fixtures: the tests' signing key, stamped payloads, manifest lines.
 namespace UpdateTesting {
 
-QByteArray readFile(const QString &path);
-bool writeFile(const QString &path, const QByteArray &bytes);
 // The public half (32 raw bytes) of tests/data/TEST-ONLY-update-signing.key.
 QByteArray publicKey();
 // A detached Ed25519 signature of `message` with the tests' key.
