@@ -1,5 +1,6 @@
 #include "glimraprocess.h"
 #include "processcontrol.h"
+#include "testpaths.h"
 #include "testhome.h"
 
 #include <QFile>
@@ -82,7 +83,7 @@ private slots:
         QVERIFY(writeFile(program, "old program"));
         QVERIFY(QFile(program).setPermissions(QFile(program).permissions() | QFileDevice::ExeOwner));
         QCOMPARE(installer.runToEnd(), 0);
-        QCOMPARE(readFile(program), readFile(GlimraProcess::builtExecutable()));
+        QCOMPARE(readFile(program), readFile(QStringLiteral(GLIMRA_EXECUTABLE)));
         // The relaunched program removes the replacement file at its own start.
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(installer.programPath()), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!runningProcessesOf(program).isEmpty(), 20000);

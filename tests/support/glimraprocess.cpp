@@ -6,32 +6,32 @@
 #include "testpaths.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocalSocket>
-#include <QThread>
 
 namespace {
 
 // Who listens on the local socket `name`; pid 0 when nobody answers.
 LocalSocketPeer listenerAt(const QString &name, int timeoutMs)
 {
-    LocalSocketPeer peer;
     QLocalSocket socket;
     socket.connectToServer(name);
-    if (socket.waitForConnected(timeoutMs))
-        peer = localSocketPeer(socket.socketDescriptor());
-    socket.abort();
-    return peer;
+    return socket.waitForConnected(timeoutMs) ? localSocketPeer(socket.socketDescriptor()) : LocalSocketPeer();
+}
+
+int exitCodeOf(const QProcess &process)
+{
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 } // namespace
 
 GlimraProcess::GlimraProcess(const QString &executableName) : m_name(executableName)
 {
-    QFile::copy(builtExecutable(), programPath());
-    setEnvironment(defaultEnvironment());
+    QFile::copy(QStringLiteral(GLIMRA_EXECUTABLE), programPath());
+    QProcessEnvironment env = environmentForHome(homePath(), QProcessEnvironment::systemEnvironment());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    setEnvironment(env);
     m_process.setProgram(programPath());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
@@ -44,29 +44,9 @@ GlimraProcess::~GlimraProcess()
     }
 }
 
-QString GlimraProcess::builtExecutable()
-{
-    return QStringLiteral(GLIMRA_EXECUTABLE);
-}
-
-QString GlimraProcess::programPath() const
-{
-    return m_folder.path() + QLatin1Char('/') + m_name;
-}
-
-QString GlimraProcess::dataFolder() const
-{
-    return m_home.path() + QStringLiteral("/.local/share/Orvanta/Glimra");
-}
-
-QString GlimraProcess::settingsFile() const
-{
-    return m_home.path() + QStringLiteral("/.config/Orvanta/Glimra.conf");
-}
-
 QSettings::SettingsMap GlimraProcess::readSettings() const
 {
-    QSettings store(settingsFile(), QSettings::IniFormat);
+    QSettings store(homePath() + QStringLiteral("/.config/Orvanta/Glimra.conf"), QSettings::IniFormat);
     QSettings::SettingsMap map;
     for (const QString &key : store.allKeys())
         map.insert(key, store.value(key));
@@ -75,42 +55,12 @@ QSettings::SettingsMap GlimraProcess::readSettings() const
 
 void GlimraProcess::writeSetting(const QString &key, const QVariant &value)
 {
-    QSettings store(settingsFile(), QSettings::IniFormat);
-    store.setValue(key, value);
-}
-
-QProcessEnvironment GlimraProcess::environment() const
-{
-    return m_environment;
-}
-
-void GlimraProcess::setEnvironment(const QProcessEnvironment &environment)
-{
-    m_environment = environment;
-    m_process.setProcessEnvironment(environment);
-}
-
-QProcessEnvironment GlimraProcess::defaultEnvironment() const
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString home = m_home.path();
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QDir().mkpath(home + QStringLiteral("/.runtime"));
-    QFile::setPermissions(home + QStringLiteral("/.runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/.runtime"));
-    // Keep the program's automatic update check away from the network.
-    env.insert(QStringLiteral("GLIMRA_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/updates/"));
-    return env;
+    QSettings(homePath() + QStringLiteral("/.config/Orvanta/Glimra.conf"), QSettings::IniFormat).setValue(key, value);
 }
 
 QString GlimraProcess::socketName() const
 {
-    return instanceKey(programPath(), m_environment);
+    return instanceKey(programPath(), environment());
 }
 
 bool GlimraProcess::isReady(int timeoutMs) const
@@ -124,13 +74,9 @@ bool GlimraProcess::startAndWaitReady(const QStringList &arguments, int timeoutM
 {
     m_process.setArguments(arguments);
     m_process.start();
-    if (!m_process.waitForStarted(timeoutMs))
-        return false;
     QDeadlineTimer deadline(timeoutMs);
     // Readiness is observable only from outside the process, so this polls the socket.
-    while (!deadline.hasExpired()) {
-        if (m_process.state() == QProcess::NotRunning)
-            return false;
+    while (m_process.waitForStarted(timeoutMs) && !deadline.hasExpired() && m_process.state() == QProcess::Running) {
         if (listenerAt(socketName(), 200).pid == m_process.processId())
             return true;
         m_process.waitForFinished(100);
@@ -144,20 +90,19 @@ int GlimraProcess::runToEnd(const QStringList &arguments, int timeoutMs, const Q
     other.setProcessEnvironment(environment());
     other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     other.start(program.isEmpty() ? programPath() : program, arguments);
-    if (!other.waitForFinished(timeoutMs)) {
-        other.kill();
-        other.waitForFinished(5000);
-        return -1;
-    }
-    return other.exitStatus() == QProcess::NormalExit ? other.exitCode() : -1;
+    if (other.waitForFinished(timeoutMs))
+        return exitCodeOf(other);
+    other.kill();
+    other.waitForFinished(5000);
+    return -1;
 }
 
 int GlimraProcess::terminate(int timeoutMs)
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    requestStop(m_process.processId(), StopRequest::Terminate);
-    if (!m_process.waitForFinished(timeoutMs))
-        return -1;
-    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    if (m_process.state() != QProcess::NotRunning) {
+        requestStop(m_process.processId(), StopRequest::Terminate);
+        if (!m_process.waitForFinished(timeoutMs))
+            return -1;
+    }
+    return exitCodeOf(m_process);
 }

@@ -4,35 +4,25 @@
 #include <QFile>
 #include <QFileInfo>
 
+QProcessEnvironment environmentForHome(const QString &home, QProcessEnvironment base)
+{
+    base.insert(QStringLiteral("HOME"), home);
+    base.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    base.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    base.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    const QString runtime = home + QStringLiteral("/.runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    base.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    base.insert(QStringLiteral("GLIMRA_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/updates/"));
+    return base;
+}
+
 TestHome::TestHome()
 {
-    const QByteArray home = m_dir.path().toUtf8();
-    qputenv("HOME", home);
-    qputenv("XDG_DATA_HOME", home + "/.local/share");
-    qputenv("XDG_CONFIG_HOME", home + "/.config");
-    qputenv("XDG_CACHE_HOME", home + "/.cache");
-    QDir().mkpath(m_dir.path() + QStringLiteral("/.runtime"));
-    QFile::setPermissions(m_dir.path() + QStringLiteral("/.runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", home + "/.runtime");
-    // The main window's automatic update check must not leave the machine.
-    if (qEnvironmentVariableIsEmpty("GLIMRA_UPDATE_URL"))
-        qputenv("GLIMRA_UPDATE_URL", "http://127.0.0.1:9/updates/");
-}
-
-QString TestHome::dataFolder() const
-{
-    return path() + QStringLiteral("/.local/share/Orvanta/Glimra");
-}
-
-QString TestHome::settingsFile() const
-{
-    return path() + QStringLiteral("/.config/Orvanta/Glimra.conf");
-}
-
-QString TestHome::autostartFile() const
-{
-    return path() + QStringLiteral("/.config/autostart/Glimra.desktop");
+    const QProcessEnvironment env = environmentForHome(path(), QProcessEnvironment::systemEnvironment());
+    for (const QString &key : env.keys())
+        qputenv(key.toLocal8Bit().constData(), env.value(key).toLocal8Bit());
 }
 
 QByteArray readFile(const QString &path)

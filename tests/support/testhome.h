@@ -1,20 +1,24 @@
 #pragma once
 
 #include <QApplication>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// A temporary home folder for the whole test process: HOME and the XDG folders point into it,
-// so preferences, the library file and pictures never touch the real user's data.
+// `base` with HOME, the XDG folders and a private runtime folder inside `home`, so that the
+// program's preferences, library and pictures never touch the real user's data, and with the
+// automatic update check kept away from the network.
+QProcessEnvironment environmentForHome(const QString &home, QProcessEnvironment base);
+
+// A temporary home folder for the whole test process.
 class TestHome
 {
 public:
     TestHome();
     QString path() const { return m_dir.path(); }
-    QString dataFolder() const;   // the program's per-user data folder
-    QString settingsFile() const; // the preferences store
-    QString autostartFile() const;
+    QString dataFolder() const { return path() + QStringLiteral("/.local/share/Orvanta/Glimra"); }
+    QString settingsFile() const { return path() + QStringLiteral("/.config/Orvanta/Glimra.conf"); }
 
 private:
     QTemporaryDir m_dir;

@@ -15,7 +15,7 @@ void MessageBoxWatcher::poll()
     if (!box || box->property("glimraAnswered").toBool())
         return;
     box->setProperty("glimraAnswered", true);
-    seen.append({box->windowTitle(), box->text(), box->icon(), box->parentWidget()});
+    seen.append({box->windowTitle(), box->text(), box->icon()});
     if (QAbstractButton *button = box->button(m_answer))
         button->click();
     else

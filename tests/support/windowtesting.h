@@ -2,7 +2,6 @@
 
 #include "mainwindow/mainwindow.h"
 
-#include <QFont>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -23,7 +22,6 @@ public:
     static QDialog *overlay(MainWindow &w) { return w.overlay; }
     static QLabel *overlayLabel(MainWindow &w) { return w.overlayLabel; }
     static QGraphicsOpacityEffect *opacityEffect(MainWindow &w) { return w.opacityEffect; }
-    static QFont currentFont(MainWindow &w) { return w.currentFont; }
     static QImageViewer *grid(MainWindow &w) { return w.imageViewer; }
     static QSystemTrayIcon *trayIcon(MainWindow &w) { return w.trayIcon; }
     static const QList<MessageItem *> &retiredItems(MainWindow &w) { return w.retiredItems; }
@@ -31,10 +29,6 @@ public:
     static void setNameDialogRunner(MainWindow &w, std::function<void(QDialog *)> runner)
     {
         w.nameDialogRunner = std::move(runner);
-    }
-    static void setFontChooser(MainWindow &w, std::function<QFont(bool *, const QFont &, QWidget *)> chooser)
-    {
-        w.fontChooser = std::move(chooser);
     }
     static void setUpdateDialogSetup(MainWindow &w, std::function<void(UpdateDialog *)> setup)
     {
@@ -58,11 +52,9 @@ public:
         QString title;
         QString text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QWidget *parent = nullptr;
     };
 
     explicit MessageBoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
-    void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
 
     QList<Seen> seen;
 

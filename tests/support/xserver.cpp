@@ -3,33 +3,22 @@
 #include <QDeadlineTimer>
 #include <QStandardPaths>
 
-XServer::~XServer()
-{
-    kill();
-}
-
 bool XServer::start(int timeoutMs)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty())
         return false;
     // -displayfd picks a free display and reports it on standard output once clients can connect.
-    m_process.start(xvfb,
-                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                     QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!m_process.waitForStarted(timeoutMs))
-        return false;
+    m_process.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
     QDeadlineTimer deadline(timeoutMs);
     QByteArray out;
-    while (!out.contains('\n') && !deadline.hasExpired() && m_process.state() == QProcess::Running) {
+    while (!out.contains('\n') && !deadline.hasExpired() && m_process.waitForStarted(timeoutMs) &&
+           m_process.state() == QProcess::Running) {
         m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
         out += m_process.readAllStandardOutput();
     }
-    const QByteArray number = out.trimmed();
-    if (number.isEmpty())
-        return false;
-    m_display = QLatin1Char(':') + QString::fromLatin1(number);
-    return true;
+    m_display = out.trimmed().isEmpty() ? QString() : ':' + QString::fromLatin1(out.trimmed());
+    return !m_display.isEmpty();
 }
 
 void XServer::kill()
@@ -47,15 +36,13 @@ QProcessEnvironment XServer::environment(QProcessEnvironment base) const
     return base;
 }
 
-int XServer::xdotool(const QStringList &arguments, int timeoutMs) const
+int XServer::xdotool(const QStringList &arguments) const
 {
     QProcess tool;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    tool.setProcessEnvironment(env);
+    tool.setProcessEnvironment(environment(QProcessEnvironment::systemEnvironment()));
     tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(timeoutMs)) {
+    if (!tool.waitForFinished(30000)) {
         tool.kill();
         tool.waitForFinished(5000);
         return -1;
@@ -65,19 +52,10 @@ int XServer::xdotool(const QStringList &arguments, int timeoutMs) const
 
 bool XServer::pressKey(const QString &windowTitle, const QString &key) const
 {
-    return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-                    QLatin1Char('^') + windowTitle + QLatin1Char('$'), QStringLiteral("windowfocus"),
-                    QStringLiteral("--sync"), QStringLiteral("key"), key}) == 0;
-}
-
-bool XServer::waitForWindow(const QString &windowTitle) const
-{
-    return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-                    QLatin1Char('^') + windowTitle + QLatin1Char('$')}) == 0;
+    return xdotool(byTitle(windowTitle) + QStringList{"windowfocus", "--sync", "key", key}) == 0;
 }
 
 bool XServer::waitForMappedWindowOfClass(const QString &windowClass) const
 {
-    return xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                    QStringLiteral("--class"), windowClass}) == 0;
+    return xdotool({"search", "--sync", "--onlyvisible", "--class", windowClass}) == 0;
 }

@@ -11,7 +11,7 @@ class XServer
 {
 public:
     XServer() = default;
-    ~XServer();
+    ~XServer() { kill(); }
     XServer(const XServer &) = delete;
     XServer &operator=(const XServer &) = delete;
 
@@ -21,16 +21,17 @@ public:
     QString display() const { return m_display; }
     // `base` with DISPLAY pointing here and Qt on its xcb platform.
     QProcessEnvironment environment(QProcessEnvironment base) const;
-    // Runs xdotool against this display; its exit code, -1 when it did not end in time.
-    int xdotool(const QStringList &arguments, int timeoutMs = 30000) const;
-    // Waits for a window of that exact title, gives it the keyboard focus and presses `key` there.
+    // Each waits until a window of that exact title (or mapped window of that class) exists;
+    // pressKey then gives it the keyboard focus and presses `key` there.
+    bool waitForWindow(const QString &windowTitle) const { return xdotool(byTitle(windowTitle)) == 0; }
     bool pressKey(const QString &windowTitle, const QString &key) const;
-    // Waits until a window of that exact title exists.
-    bool waitForWindow(const QString &windowTitle) const;
-    // Waits until a window of that class is mapped.
     bool waitForMappedWindowOfClass(const QString &windowClass) const;
 
 private:
+    static QStringList byTitle(const QString &title) { return {"search", "--sync", "--name", '^' + title + '$'}; }
+    // Runs xdotool against this display; its exit code, -1 when it did not end in time.
+    int xdotool(const QStringList &arguments) const;
+
     QProcess m_process;
     QString m_display;
 };
