@@ -5,10 +5,7 @@
 
 #include <QtWidgets>
 
-#include <memory>
-
-// Each entry as its text followed by its check state.
-template <typename Entry> QStringList entries(const QList<Entry *> &all)
+template <typename Entry> QStringList entries(const QList<Entry *> &all) // each one's text and check state
 {
     QStringList out;
     for (const Entry *entry : all)
@@ -19,7 +16,7 @@ template <typename Entry> QStringList entries(const QList<Entry *> &all)
 class TestBrowser : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<MainWindow> w;
+    QScopedPointer<MainWindow> w;
 
     QListWidget *list(const QString &name) { return w->findChild<QListWidget *>(name); }
     QStringList rows(const QString &name) { return entries(list(name)->findItems("*", Qt::MatchWildcard)); }
@@ -27,26 +24,23 @@ class TestBrowser : public QObject
     // The custom category as "state|subcategory:message,…|…", ">" marking the current subcategory.
     QString tree()
     {
-        const MessageItem *category = w->categories.last();
-        QStringList out = entries(category->children());
+        const MessageItem *custom = w->categories.last();
+        QStringList out = entries(custom->children());
         for (int s = 0; s < out.size(); ++s)
-            out[s] = (s == w->currentSubcategory ? ">" : "") + out[s] + ':' +
-                     entries(category->child(s)->children()).join(',');
-        return (QStringList(QString::number(category->checkState())) + out).join('|');
+            out[s] = QString(s == w->currentSubcategory, '>') + out[s] + ':' +
+                     entries(custom->child(s)->children()).join(',');
+        return (QStringList(QString::number(custom->checkState())) + out).join('|');
     }
 
-    // Fills the custom category from a tree written like tree()'s, less the category's state, and shows it;
-    // "^" marks the current message.
+    // Fills the custom category from a tree like tree()'s, less the category's state; "^" marks the current message.
     void fill(const QString &tree)
     {
-        for (const QString &segment : tree.split('|')) {
-            MessageItem *subcategory = nullptr;
-            for (QString text : segment.split(QRegularExpression("[:,]"), Qt::SkipEmptyParts)) {
-                auto *node = new MessageItem; // the window owns its tree
-                node->setText(text.remove(QRegularExpression("[>^]")).chopped(1));
-                node->setCheckState(text.right(1).toInt());
-                subcategory ? subcategory->addChild(node) : w->categories.last()->addChild(subcategory = node);
-            }
+        MessageItem *subcategory = nullptr;
+        for (QString text : QString('|' + tree).split(QRegularExpression("[:,]|(?=\\|)"), Qt::SkipEmptyParts)) {
+            auto *node = new MessageItem; // the window owns its tree
+            text[0] == '|' ? w->categories.last()->addChild(subcategory = node) : subcategory->addChild(node);
+            node->setText(text.remove(QRegularExpression("[|>^]")).chopped(1));
+            node->setCheckState(text.right(1).toInt());
         }
         list("category_list")->setCurrentRow(w->categories.size() - 1);
         list("subcategory_list")->setCurrentRow(tree.left(tree.indexOf('>')).count('|'));
@@ -57,32 +51,31 @@ class TestBrowser : public QObject
     void verifyShown()
     {
         const MessageItem *category = w->categories.at(w->currentCategory);
-        const MessageItem *subcategory = category->children().value(w->currentSubcategory);
+        const MessageItem *current = category->children().value(w->currentSubcategory);
         QCOMPARE(int(list("category_list")->currentItem()->checkState()), category->checkState());
         QCOMPARE(rows("subcategory_list"), entries(category->children()));
-        QCOMPARE(list("subcategory_list")->currentRow(), subcategory ? w->currentSubcategory : -1);
-        QCOMPARE(rows("messages_list"), subcategory ? entries(subcategory->children()) : QStringList());
-        const bool custom = category == w->categories.last(), subs = subcategory,
-                   messages = subs && subcategory->childCount();
+        QCOMPARE(list("subcategory_list")->currentRow(), current ? w->currentSubcategory : -1);
+        QCOMPARE(rows("messages_list"), current ? entries(current->children()) : QStringList());
+        const bool custom = category == w->categories.last(), subs = current, msgs = subs && current->childCount();
         QVector<bool> available;
         for (const char *name : {"subcat_control", "message_control", "subcat_add", "subcat_edit", "subcat_delete",
                                  "message_add", "message_edit", "message_delete"})
             available << !w->findChild<QWidget *>(name)->testAttribute(Qt::WA_ForceDisabled); // whatever its panel's
-        QCOMPARE(available, (QVector<bool>{custom, custom, true, subs, subs, subs, messages, messages}));
+        QCOMPARE(available, (QVector<bool>{custom, custom, true, subs, subs, subs, msgs, msgs}));
     }
 
 private slots:
-    void init() { w = std::make_unique<MainWindow>(); }
+    void init() { w.reset(new MainWindow); }
 
     void customCategory_data()
     {
         QTest::addColumn<QString>("before"); // see fill()
-        // Empty: entering only; a list and the row whose box is clicked (-1: the last); or a button, the
-        // name dialog's text and the text typed (none: Cancel).
-        QTest::addColumn<QString>("step");
+        // "list row" clicks a box (-1: the last row); "button shown typed" answers its dialog; "button removed"
+        // deletes.
+        QTest::addColumn<QStringList>("step");
         QTest::addColumn<QString>("after"); // see tree()
         const auto row = [](const char *name, QString before, QString step, QString after) {
-            QTest::newRow(name) << before << step << after;
+            QTest::newRow(name) << before << step.split(' ') << after;
         };
         row("entering", ">A0:a0,b0|B2:c2|C0:d0", "", "1|>A0:a0,b0|B2:c2|C0:d0");
         row("check message", "A0:a0|>B0:b0,c0", "messages_list 0", "1|>A0:a0|B1:b2,c0");
@@ -96,59 +89,51 @@ private slots:
         row("add subcategory", "A0:a0|>B0:c0", "subcat_add  C", "0|A0:a0|B0:c0|>C0:");
         row("rename subcategory", "A0:a0|>B0:c0|C0:d0", "subcat_edit B D", "0|A0:a0|>D0:c0|C0:d0");
         row("cancel rename", "A0:a0|>B0:c0", "subcat_edit B", "0|A0:a0|>B0:c0");
-        row("delete subcategory", "A0:a0|>B2:b2|C0:c0", "subcat_delete", "0|A0:a0|>C0:c0");
-        row("delete last subcategory", "A2:a2|B2:b2|>C0:c0", "subcat_delete", "2|A2:a2|>B2:b2");
-        row("delete only subcategory", ">A2:a2", "subcat_delete", "0");
+        row("delete subcategory", "A0:a0|>B2:b2|C0:c0", "subcat_delete B2", "0|A0:a0|>C0:c0");
+        row("delete last subcategory", "A2:a2|B2:b2|>C0:c0", "subcat_delete C0", "2|A2:a2|>B2:b2");
+        row("delete only subcategory", ">A2:a2", "subcat_delete A2", "0");
         row("add message", "A2:a2|>B0:c0", "message_add  d", "1|A2:a2|>B0:c0,d0");
         row("change message", "A0:a0,b0|B0:c0|>C0:d0,^e0", "message_edit e f", "0|A0:a0,b0|B0:c0|>C0:d0,f0");
-        row("delete message", "A0:a0,b0|>B1:b2,^c0,d2", "message_delete", "1|A0:a0,b0|>B2:b2,d2");
-        row("delete only message", "A0:a0|>B2:b2", "message_delete", "0|>A0:a0|B0:");
+        row("delete message", "A0:a0,b0|>B1:b2,^c0,d2", "message_delete c0", "1|A0:a0,b0|>B2:b2,d2");
+        row("delete only message", "A0:a0|>B2:b2", "message_delete b2", "0|>A0:a0|B0:");
     }
 
     void customCategory()
     {
         QFETCH(QString, before);
-        QFETCH(QString, step);
-        const QStringList args = step.split(' ');
+        QFETCH(QStringList, step);
         fill(before);
-        MessageItem *subcategory = w->categories.last()->child(w->currentSubcategory);
-        const QPointer<MessageItem> removed =
-            step == "message_delete" ? subcategory->child(list("messages_list")->currentRow()) : subcategory;
-        QPointer<QDialog> dialog;
         MainWindowTestAccess::setNameDialogRunner(*w, [&](QDialog *opened) {
-            auto *line = (dialog = opened)->findChild<QLineEdit *>();
-            QCOMPARE(line->text(), args.at(1));
-            line->setText(args.value(2));
-            const auto button = args.size() > 2 ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel;
+            auto *line = opened->findChild<QLineEdit *>();
+            QCOMPARE(line->text(), step.at(1));
+            line->setText(step.value(2));
+            const auto button = step.size() > 2 ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel; // nothing typed
             opened->findChild<QDialogButtonBox *>()->button(button)->click();
         });
 
-        if (step.contains("_list")) { // as a click: the press makes the row current, the release toggles its box
-            QListWidget *clicked = list(args[0]);
-            clicked->setCurrentRow(args[1].toInt() < 0 ? clicked->count() - 1 : args[1].toInt());
+        if (step[0].endsWith("_list")) { // as a click: the press makes the row current, the release toggles its box
+            QListWidget *clicked = list(step[0]);
+            clicked->setCurrentRow((step[1].toInt() + clicked->count()) % clicked->count());
             QListWidgetItem *row = clicked->currentItem();
             row->setCheckState(row->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        } else if (!step.isEmpty()) {
-            w->findChild<QPushButton *>(args[0])->click();
-        }
+        } else if (!step[0].isEmpty())
+            w->findChild<QPushButton *>(step[0])->click();
 
         QTEST(tree(), "after");
         verifyShown();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!dialog); // deletes itself when closed
-        // A running session may still show what was removed.
-        QCOMPARE(removed && MainWindowTestAccess::retiredItems(*w).contains(removed), step.endsWith("delete"));
+        QVERIFY(!w->findChild<QDialog *>("NewMessageDialog")); // the name dialog deletes itself when closed
+        const QStringList removed = step[0].endsWith("delete") ? step.mid(1) : QStringList();
+        QCOMPARE(entries(MainWindowTestAccess::retiredItems(*w)), removed); // kept: a session may still show them
     }
 
     void importShowsItsCategoriesWithTheFocus()
     {
         w->show();
-        QApplication::setActiveWindow(w.get());
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QVERIFY(QTest::qWaitForWindowActive(w.data()));
         list("messages_list")->setFocus();
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("outline.txt"), "Calm\r\n\tBreath\r\n\t\tI breathe\r\n"));
-        w->parseMessagesFromText(dir.filePath("outline.txt"));
+        QVERIFY(writeFile(QDir::home().filePath("outline.txt"), "Calm\r\n\tBreath\r\n\t\tI breathe\r\n"));
+        w->parseMessagesFromText(QDir::home().filePath("outline.txt"));
         QCOMPARE(rows("category_list").value(0), "Calm0");
         verifyShown();
         QTRY_VERIFY(list("category_list")->hasFocus());
