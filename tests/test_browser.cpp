@@ -92,7 +92,7 @@ private slots:
         row("delete subcategory", "A0:a0|>B2:b2|C0:c0", "subcat_delete B2", "0|A0:a0|>C0:c0");
         row("delete last subcategory", "A2:a2|B2:b2|>C0:c0", "subcat_delete C0", "2|A2:a2|>B2:b2");
         row("delete only subcategory", ">A2:a2", "subcat_delete A2", "0");
-        row("add message", "A2:a2|>B0:c0", "message_add  d", "1|A2:a2|>B0:c0,d0");
+        row("add message", "A0:a0|>B2:c2", "message_add  d", "1|A0:a0|>B1:c2,d0");
         row("change message", "A0:a0,b0|B0:c0|>C0:d0,^e0", "message_edit e f", "0|A0:a0,b0|B0:c0|>C0:d0,f0");
         row("delete message", "A0:a0,b0|>B1:b2,^c0,d2", "message_delete c0", "1|A0:a0,b0|>B2:b2,d2");
         row("delete only message", "A0:a0|>B2:b2", "message_delete b2", "0|>A0:a0|B0:");
