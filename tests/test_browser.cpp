@@ -70,8 +70,8 @@ private slots:
     void customCategory_data()
     {
         QTest::addColumn<QString>("before"); // see fill()
-        // "list row" clicks a box (-1: the last row); "button shown typed" answers its dialog; "button removed"
-        // deletes.
+        // "list row" clicks a box (-1: the last row); "button shown typed" answers the name dialog, with Cancel when
+        // nothing is typed; "button removed" deletes.
         QTest::addColumn<QStringList>("step");
         QTest::addColumn<QString>("after"); // see tree()
         const auto row = [](const char *name, QString before, QString step, QString after) {
