@@ -1,230 +1,94 @@
 #include "glimraprocess.h"
 #include "testhome.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QSysInfo>
-
-#include <array>
-
-#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Listens at argv[1], acknowledges whatever comes in like the program would and reports messages.
-const char kSquatter[] = R"(
+// Run as the other user: listens at argv[1] until its input ends, then tries to wake the socket argv[2].
+const char kOtherUser[] = R"(
 import os, socket, sys
 s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); os.chmod(sys.argv[1], 0o777); s.listen(8)
-print("listening", flush=True)
-while True:
-    c = s.accept()[0]
-    try: c.recv(4096) and print("message", flush=True); c.send(b"\x06")
-    except OSError: pass
-    c.close()
-)";
-
-// Sends "Wake up" to the socket argv[1] and says whether it was acknowledged.
-const char kWaker[] = R"(
-import socket, sys
-c = socket.socket(socket.AF_UNIX); c.connect(sys.argv[1])
+print("listening", flush=True); sys.stdin.read()
+c = socket.socket(socket.AF_UNIX); c.connect(sys.argv[2])
 try: c.sendall(b"\0\0\0\7Wake up"); print("ack" if c.recv(1) == b"\x06" else "refused")
 except OSError: print("refused")
 )";
 
-const QString kPython = QStringLiteral("/usr/bin/python3");
-
-// Whether the other user, `nobody`, can be played (by a test running as root).
-bool canPlayOtherUser()
+// Makes `path` a folder, unless it is one, of the other user's ("nobody") or of an octal mode;
+// "symlink" makes it a link to a private folder of ours, "absent" leaves it alone.
+bool prepare(const QString &path, const QString &how)
 {
-    return ::geteuid() == 0 && !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() &&
-           QFileInfo(kPython).isExecutable() && ::getpwnam("nobody") && ::getgrnam("nogroup");
-}
-const char kNoOtherUser[] = "playing the other user needs root, setpriv, python3 and user nobody of group nogroup";
-
-// A process of the other user that ends with the test.
-struct OtherUserProcess : QProcess
-{
-    OtherUserProcess(const char *script, const QString &argument)
-    {
-        setWorkingDirectory(QStringLiteral("/"));
-        start(QStandardPaths::findExecutable(QStringLiteral("setpriv")),
-              {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
-               kPython, QStringLiteral("-c"), QString::fromLatin1(script), argument});
-    }
-    ~OtherUserProcess() override { close(); } // kills and waits
-    bool listens() { return waitForReadyRead(30000) && readLine().trimmed() == "listening"; }
-};
-
-struct Fs
-{
-    static QByteArray encoded(const QString &path) { return QFile::encodeName(path); }
-    static bool setMode(const QString &path, uint mode) { return ::chmod(encoded(path).constData(), mode) == 0; }
-    static bool giveToOtherUser(const QString &path)
-    {
-        return ::chown(encoded(path).constData(), ::getpwnam("nobody")->pw_uid, ::getgrnam("nogroup")->gr_gid) == 0;
-    }
-};
-
-struct stat statOf(const QString &path)
-{
-    struct stat info = {};
-    ::lstat(Fs::encoded(path).constData(), &info);
-    return info;
-}
-
-// A program whose window was hidden at the last quit, its temporary folder shared like /tmp.
-void prepare(GlimraProcess &program, const QTemporaryDir &temp)
-{
-    program.writeSetting(QStringLiteral("hidden"), false);
-    QVERIFY(Fs::setMode(temp.path(), 01777));
-    QProcessEnvironment environment = program.environment();
-    environment.insert(QStringLiteral("TMPDIR"), temp.path());
-    program.setEnvironment(environment);
+    const QByteArray name = QFile::encodeName(path);
+    const passwd *nobody = ::getpwnam("nobody");
+    if (how == "absent" || how == "symlink")
+        return how == "absent" || QFile::link(QDir::homePath(), path);
+    ::mkdir(name, 0700);
+    return how == "nobody" ? ::chown(name, nobody->pw_uid, nobody->pw_gid) == 0
+                           : ::chmod(name, how.toUInt(nullptr, 8)) == 0;
 }
 
 } // namespace
 
-// The single-instance socket and lock are out of other users' reach.
 class TestInstanceGuard : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void listenerOfAnotherUserIsIgnored_data()
+    void initTestCase()
     {
-        QTest::addColumn<bool>("oldPlace");
-        QTest::newRow("at the place of versions up to 1.1.2, with a live lock") << true;
-        QTest::newRow("at our name") << false;
+        if (::geteuid() != 0 || !::getpwnam("nobody"))
+            QSKIP("playing the other user, nobody, needs root");
     }
 
-    void listenerOfAnotherUserIsIgnored()
+    void anotherUserIsNeitherTrustedNorObeyed()
     {
-        QFETCH(bool, oldPlace);
-        if (!canPlayOtherUser())
-            QSKIP(kNoOtherUser);
         GlimraProcess program;
-        QTemporaryDir temp, den;
-        prepare(program, temp);
-        // Versions up to 1.1.2 named the socket by the program's path and the user.
-        const QByteArray id =
-            QFileInfo(program.programPath()).canonicalFilePath().toUtf8() + '\0' + QByteArray::number(::getuid());
-        const QString socket =
-            oldPlace
-                ? temp.filePath("glimra-" + QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(24))
-                : den.filePath(QStringLiteral("socket"));
-        QVERIFY(Fs::giveToOtherUser(den.path()));
-        OtherUserProcess squatter(kSquatter, socket);
-        QVERIFY(squatter.listens());
-        if (oldPlace) {
-            // Names the squatter as holder, so that the lock is not taken for stale.
-            const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(squatter.processId())).symLinkTarget();
-            QVERIFY(writeFile(socket + QStringLiteral(".lock"),
-                                             QByteArray::number(squatter.processId()) + '\n' +
-                                                 QFileInfo(exe).fileName().toUtf8() + '\n' +
-                                                 QSysInfo::machineHostName().toUtf8() + '\n'));
-            QVERIFY(Fs::giveToOtherUser(socket + QStringLiteral(".lock")));
-        } else {
-            QVERIFY(::rename(Fs::encoded(socket).constData(), Fs::encoded(program.socketName()).constData()) == 0);
-        }
-
+        QTemporaryDir den; // the other user's
+        const QString listener = den.filePath("listener"), door = den.filePath("door");
+        QVERIFY(prepare(den.path(), "nobody"));
+        QProcess other;
+        other.setWorkingDirectory("/"); // the system's python3 is one they can run
+        other.start("setpriv", {"--reuid=nobody", "--regid=" + QString::number(::getpwnam("nobody")->pw_gid),
+                                "--clear-groups", "/usr/bin/python3", "-c", kOtherUser, listener, door});
+        QVERIFY(other.waitForReadyRead(30000) && other.readLine().trimmed() == "listening");
+        QVERIFY(QFile::rename(listener, program.socketName()));
         QVERIFY(program.startAndWaitReady());
-        QCOMPARE(program.runToEnd(), 0);
-        QCOMPARE(program.terminate(), 0);
-        QCOMPARE(program.readSettings().value(QStringLiteral("hidden")).toBool(), true);
-        QVERIFY(!squatter.readAllStandardOutput().contains("message"));
-    }
-
-    void messagesOfAnotherUserAreRefused()
-    {
-        if (!canPlayOtherUser())
-            QSKIP(kNoOtherUser);
-        GlimraProcess program;
-        program.writeSetting(QStringLiteral("hidden"), false);
-        QVERIFY(program.startAndWaitReady());
-        // A door to the running program's socket that the other user can pass.
-        QTemporaryDir hall;
-        const QString door = hall.filePath(QStringLiteral("door"));
-        QVERIFY(Fs::setMode(hall.path(), 0755));
-        QVERIFY(::link(Fs::encoded(program.socketName()).constData(), Fs::encoded(door).constData()) == 0);
-        QVERIFY(Fs::setMode(door, 0666));
-
-        OtherUserProcess waker(kWaker, door);
-        QVERIFY(waker.waitForFinished(30000));
-        QCOMPARE(waker.readAllStandardOutput().trimmed(), QByteArray("refused"));
-        QVERIFY(program.isReady());
-        QCOMPARE(program.terminate(), 0);
-        QCOMPARE(program.readSettings().value(QStringLiteral("hidden")).toBool(), false);
+        // A door to the program's socket that the other user can pass.
+        QVERIFY(::link(QFile::encodeName(program.socketName()), QFile::encodeName(door)) == 0 && prepare(door, "666"));
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished(30000));
+        QCOMPARE(other.readAllStandardOutput().trimmed(), "refused");
     }
 
     void privateFolderIsChosen_data()
     {
-        // How the session's runtime folder and the fallback in the temporary folder are prepared;
-        // the fallback is used when the runtime folder is rejected and the fallback is fresh.
-        QTest::addColumn<QString>("runtime");
-        QTest::addColumn<QString>("fallback");
-        for (const auto &[name, runtime, fallback] :
-             {std::array<const char *, 3>{"no runtime folder", "unset", "absent"},
-              {"runtime folder open to others", "0755", "absent"},
-              {"runtime folder of another user", "nobody", "absent"},
-              {"fallback of another user", "unset", "nobody"},
-              {"fallback open to everyone", "unset", "0777"},
-              {"fallback is a symlink", "unset", "symlink"}})
-            QTest::newRow(name) << QString(runtime) << QString(fallback);
+        // How the session's runtime folder and the fallback in the temporary folder are prepared.
+        QTest::addColumn<QStringList>("folders");
+        QTest::newRow("runtime folder of another user") << QStringList{"nobody", "absent"};
+        QTest::newRow("fallback of another user") << QStringList{"755", "nobody"};
+        QTest::newRow("fallback open to everyone") << QStringList{"755", "777"};
+        QTest::newRow("fallback is a symlink") << QStringList{"755", "symlink"};
     }
 
+    // A rejected runtime folder makes way for the fallback, a rejected fallback for one in the cache.
     void privateFolderIsChosen()
     {
-        QFETCH(QString, runtime);
-        QFETCH(QString, fallback);
-        if ((runtime == "nobody" || fallback == "nobody") && !canPlayOtherUser())
-            QSKIP(kNoOtherUser);
-        const auto prepareFolder = [](const QString &path, const QString &how) {
-            return how == "nobody" ? Fs::giveToOtherUser(path) : Fs::setMode(path, how.toUInt(nullptr, 8));
-        };
+        QFETCH(QStringList, folders);
         GlimraProcess program;
         QTemporaryDir temp;
-        prepare(program, temp);
         QProcessEnvironment environment = program.environment();
-        const QString runtimeFolder = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
-        // A rejected folder is left as prepared, and empty.
-        QString untouched = runtimeFolder;
-        if (runtime == "unset") {
-            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-            untouched.clear();
-        } else {
-            QVERIFY(prepareFolder(runtimeFolder, runtime));
-        }
+        environment.insert("TMPDIR", temp.path());
         program.setEnvironment(environment);
-        const QString folder = temp.filePath(QStringLiteral("glimra-%1").arg(::getuid()));
-        if (fallback == "symlink") {
-            untouched = temp.filePath(QStringLiteral("elsewhere"));
-            QVERIFY(QDir().mkdir(untouched) && Fs::setMode(untouched, 0700) && QFile::link(untouched, folder));
-        } else if (fallback != "absent") {
-            untouched = folder;
-            QVERIFY(QDir().mkdir(folder) && prepareFolder(folder, fallback));
-        }
-        const struct stat before = statOf(untouched);
-
+        const QString fallback = temp.filePath(QString("glimra-%1").arg(::getuid()));
+        QVERIFY(prepare(environment.value("XDG_RUNTIME_DIR"), folders[0]) && prepare(fallback, folders[1]));
         QVERIFY(program.startAndWaitReady());
-        const QString socket = program.socketName();
-        QVERIFY2(S_ISSOCK(statOf(socket).st_mode), qPrintable(socket));
-        QCOMPARE(QFileInfo(socket).absolutePath() == folder, fallback == "absent");
-        const struct stat used = statOf(QFileInfo(socket).absolutePath());
-        QVERIFY(S_ISDIR(used.st_mode));
-        QCOMPARE(used.st_uid, ::getuid());
-        QCOMPARE(used.st_mode & 0077, 0u);
-        if (!untouched.isEmpty()) {
-            QCOMPARE(statOf(untouched).st_uid, before.st_uid);
-            QCOMPARE(statOf(untouched).st_mode, before.st_mode);
-            QVERIFY(QDir(untouched).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
-        }
-        QCOMPARE(program.runToEnd(), 0);
-        QCOMPARE(program.terminate(), 0);
+        const QFileInfo used(QFileInfo(program.socketName()).absolutePath());
+        QCOMPARE(used.filePath() == fallback, folders[1] == "absent");
+        QVERIFY2(used.isDir() && !used.isSymLink() && used.ownerId() == ::getuid() && !(used.permissions() & 0x77),
+                 qPrintable(used.filePath()));
     }
 };
 
