@@ -126,7 +126,7 @@ private slots:
         const QString outlinePath = program.homePath() + "/outline.txt";
         // Only "messages.dat." and six ASCII letters or digits is a temporary, never the legacy copy or a link.
         QStringList kept = {"messages.dat.legacy",  "messages.dat.Legacy", "messages.dat.a1B2c",
-                            "messages.dat.a1B2c3d", "messages.dat.a1-2c3", "messages.dat.äbcdef",
+                            "messages.dat.a1B2c3d", "messages.dat.a_B2c3", "messages.dat.äbcdef",
                             "messages.dat-a1B2c3",  "settings.dat.a1B2c3", "old-messages.dat.a1B2c3"};
         for (const QString &name : kept + QStringList{"messages.dat.a1B2c3", "messages.dat.ZZZZZZ"})
             QVERIFY(writeFile(data.filePath(name), name.toUtf8()));
