@@ -38,13 +38,12 @@ private slots:
         file.categories().first()->child(0)->child(0)->setText(QString("a\x01>b") + QChar(0xDC00));
         QCOMPARE(LibraryFile::write(file.categories(), {{"/a b.png", true}}), qCompress(expected, -1));
         // XML of exactly the size the reader accepts is saved; one byte more is refused, the file stays.
-        QTemporaryDir dir;
         for (const int excess : {0, 1}) {
             QString xml = "<GROUPS><CATEGORY NAME=\"\"/></GROUPS>";
             xml.insert(24, QString(LibraryFile::MaxTextSize - xml.size() + excess, 'm'));
-            QCOMPARE(LibraryFile::save(dir.filePath("messages.dat"), xml), excess == 0);
+            QCOMPARE(LibraryFile::save(QDir::home().filePath("large.dat"), xml), excess == 0);
         }
-        QCOMPARE(readFile(dir.filePath("messages.dat")).left(4), QByteArray::fromHex("04000000"));
+        QCOMPARE(readFile(QDir::home().filePath("large.dat")).left(4), QByteArray::fromHex("04000000"));
     }
 
     void readsTree_data()
@@ -139,10 +138,8 @@ private slots:
         // Only an unreadable file is copied aside, byte for byte.
         const QStringList backups = data.entryList({"messages.dat.unreadable-*"});
         QCOMPARE(backups.size(), int(before == "not a library"));
-        for (const QString &backup : backups)
-            QCOMPARE(readFile(data.filePath(backup)), before);
-        kept << backups << "messages.dat"
-             << "messages.dat.linked";
+        QCOMPARE(backups.isEmpty() ? before : readFile(data.filePath(backups.first())), before);
+        kept << backups << QStringList{"messages.dat", "messages.dat.linked"};
         kept.sort();
         QCOMPARE(data.entryList(QDir::Files | QDir::System, QDir::Name), kept);
         LibraryFile file;
