@@ -54,8 +54,7 @@ private slots:
         const QString images = FileManager::instance()->imagesPath();
         MessageBoxWatcher boxes;
         {
-            MainWindow window;
-            // One name twice; ".PNG" is not ".png", so it becomes a jpg; an empty file is no picture.
+            MainWindow window; // one name twice; ".PNG" is not ".png"; an empty file is no picture
             for (auto [name, height] : {std::pair{"a.png", 50}, {"x.y.PNG", 200}, {"a.png", 50}, {"no.png", 0}}) {
                 const QString path = QDir::home().filePath(name);
                 QVERIFY(height ? window.grab().toImage().scaled(100, height).save(path) : writeFile(path, {}));
@@ -66,6 +65,7 @@ private slots:
             QCOMPARE(files, QStringList({"a_0.png", "a_1.png", "x_0.jpg"}));
             for (const QString &file : files) // 200 pixels wide, in the format its name says
                 QCOMPARE(QImage(images + '/' + file, file.endsWith(".png") ? "PNG" : "JPG").width(), 200);
+            QCOMPARE(MainWindowTestAccess::grid(window)->count(), 3);
             MainWindowTestAccess::grid(window)->setItemSelected(images + "/a_1.png");
             window.writeGroups();
         }
