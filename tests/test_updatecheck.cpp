@@ -21,15 +21,9 @@ const QByteArray kNewProgram = stamped(1, 2, 0, QByteArray(3000, 'n'));
 const QByteArray kHelper = stamped(1, 0, 1, QByteArray(1000, 'h'));
 const QByteArray kManifest = line("helper.so", "1.0.1", kHelper) + line("Glimra", "1.2.0.0", kNewProgram);
 
-QByteArray reply(const QByteArray &status, qint64 announced, const QByteArray &body)
-{
-    return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(announced) + "\r\n\r\n" + body;
-}
-
 } // namespace
 
-// The updater against a local server: which lines it offers, what it tells the user, what it
-// installs and hands over to, and everything it refuses.
+// The updater against a local server: what it offers, tells, installs, hands over to and refuses.
 class TestUpdateCheck : public QObject
 {
     Q_OBJECT
@@ -89,16 +83,21 @@ private slots:
         QTest::addColumn<QString>("outcome");
         const auto row = [](const char *name, const QString &path, const QByteArray &response, int how,
                             const QString &outcome) { QTest::newRow(name) << path << response << how << outcome; };
+        const auto reply = [](const QByteArray &status, qint64 announced, const QByteArray &body) {
+            return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(announced) + "\r\n\r\n" + body;
+        };
         // Each wrong reply carries the right bytes, so that only its status or length can refuse it.
-        const auto moved = [](const QByteArray &body) { return reply("302 Found\r\nLocation: /x", body.size(), body); };
-        const auto cut = [](const QByteArray &body) { return reply("200 OK", body.size() + 100, body); };
+        const auto moved = [&reply](const QByteArray &body) {
+            return reply("302 Found\r\nLocation: /x", body.size(), body);
+        };
+        const auto cut = [&reply](const QByteArray &body) { return reply("200 OK", body.size() + 100, body); };
         const QByteArray endless = "HTTP/1.1 200 OK\r\n\r\n", altered = QByteArray(kNewProgram).replace(200, 1, "o");
         const QString asked = "New version 1.0.1, New version 1.2.0.0; 1.0.0.0 1.0.1, 1.1.2.0 1.2.0.0; ",
-                      all = asked + "shown; Glimra Glimra_new+* helper.so+; \"/Glimra_new\" 12",
+                      all = asked + "shown; Glimra Glimra_new+* helper.so+ %1/%1 %2/%2; \"/Glimra_new\" 12",
                       helper = asked + "shown; Glimra helper.so+; ", none = "; ; hidden; Glimra helper.so; ";
         const QByteArray same = reply("200 OK", 14, "Glimra=1.1.2.0");
-        row("unsigned", "", "", 0, all);
-        row("signed", "", "", Keyed, all);
+        row("unsigned", "", "", 0, all.arg(kHelper.size()).arg(kNewProgram.size()));
+        row("signed", "", "", Keyed, all.arg(kHelper.size()).arg(kNewProgram.size()));
         row("declined", "", "", ByUser | Declined, asked + "; Glimra helper.so; ");
         row("automatic, none", "update.ini", same, 0, "; ; ; Glimra helper.so; ");
         row("by user, none", "update.ini", same, ByUser, "No updates available.; ; ; Glimra helper.so; ");
@@ -125,23 +124,25 @@ private slots:
         QFETCH(int, how);
         QFETCH(QString, outcome);
         UpdateSite site;
-        for (const auto &[name, body] : {std::pair<QString, QByteArray>("update.ini", kManifest),
-                                         {"update.ini.sig", sign(kManifest)},
-                                         {"1.0.1/helper.so", kHelper},
-                                         {kFile, kNewProgram}})
-            site.serve(name, body);
+        site.serve("update.ini", kManifest);
+        site.serve("update.ini.sig", sign(kManifest));
+        site.serve("1.0.1/helper.so", kHelper);
+        site.serve(kFile, kNewProgram);
         if (!path.isEmpty())
             site.replies[path] = {response, bool(how & Endless)};
         QTemporaryDir folder;
-        QVERIFY(writeFile(folder.filePath("Glimra"), stamped(1, 1, 2, "old")));
-        QVERIFY(writeFile(folder.filePath("helper.so"), stamped(1, 0, 0, "old")));
+        QVERIFY(writeFile(folder.filePath("Glimra"), stamped(1, 1, 2, "")) &&
+                writeFile(folder.filePath("helper.so"), stamped(1, 0, 0, "")));
         MessageBoxWatcher watcher{how & Declined ? QMessageBox::No : QMessageBox::Yes};
         MainWindow window; // this build does not check at start: the check below stands in for it
-        QPointer<UpdateDialog> dialog;
+        const auto dialog = [&window] { return window.findChild<UpdateDialog *>(); };
         std::unique_ptr<QSignalSpy> finished;
-        QStringList asked;
+        QStringList asked, launches; // each start-and-exit step as "<command line> <exit code>"
         MainWindowTestAccess::setUpdateDialogSetup(window, [&](UpdateDialog *created) {
-            prepare(dialog = created, folder.path(), how & Keyed ? publicKey() : QByteArray());
+            created->setProgramFolder(folder.path());
+            created->setPublicKey(how & Keyed ? publicKey() : QByteArray());
+            created->setAllowUnsigned(true); // without a key: the unverified updater, opted into
+            created->setLauncher([&](const QString &run, int code) { launches << run + ' ' + QString::number(code); });
             finished.reset(new QSignalSpy(created->downloadManager(), &DownloadManager::fileDownloaded));
             connect(created, &UpdateDialog::updateFound, this, [&asked](UpdateDialog *found) {
                 const auto label = [found](const char *name) { return found->findChild<QLabel *>(name)->text(); };
@@ -149,14 +150,14 @@ private slots:
             });
         });
         window.checkForUpdates(how & ByUser);
-        const int requests = 1 + bool(how & Keyed);
-        QTRY_COMPARE(finished->size(), requests);
+        QTRY_COMPARE(finished->size(), 1 + bool(how & Keyed));
         QTranslator russian; // removes itself when destroyed
         QVERIFY(russian.load("://glimra_ru") && QCoreApplication::installTranslator(&russian));
-        if (dialog && dialog->isVisible()) {
-            dialog->findChild<QPushButton *>("update_button")->click();
-            QTRY_COMPARE(finished->size(), requests + 2);
+        if (dialog() && dialog()->isVisible()) {
+            dialog()->findChild<QPushButton *>("update_button")->click();
+            QTRY_COMPARE(finished->size(), 3 + bool(how & Keyed));
         }
+        const QList<NormalProgressBar *> bars; // none unless handed over: else they vary
         const auto now = [&] {
             QStringList boxes, files;
             for (const MessageBoxWatcher::Seen &box : watcher.seen)
@@ -166,27 +167,23 @@ private slots:
                 files << file.fileName() + (bytes == kHelper || bytes == kNewProgram ? "+" : "") +
                              (file.isExecutable() ? "*" : "");
             }
-            const QString state = !dialog ? "" : dialog->isVisible() ? "shown" : "hidden";
+            for (const NormalProgressBar *bar : launches.isEmpty() ? bars : window.findChildren<NormalProgressBar *>())
+                files << QString("%1/%2").arg(bar->value()).arg(bar->maximum()); // each follows its own file
+            const QString state = !dialog() ? "" : dialog()->isVisible() ? "shown" : "hidden";
             return QStringList{boxes.join(", "), asked.join(", "), state, files.join(' '), launches.join(", ")}
                 .join("; ")
                 .replace(folder.path(), "");
         };
-        QLabel *label = dialog ? dialog->findChild<QLabel *>("verification_label") : nullptr;
+        QLabel *label = window.findChild<QLabel *>("verification_label");
         QTRY_COMPARE(now() + (label ? "refused" : ""), outcome);
         QVERIFY(!site.requests.contains("x"));
         QTRY_VERIFY(!(how & Endless) || (site.endlessHungUp && site.endlessSent < (8 << 20)));
-        const QList<NormalProgressBar *> bars =
-            dialog ? dialog->findChildren<NormalProgressBar *>() : QList<NormalProgressBar *>();
-        QStringList progress;
-        for (const NormalProgressBar *bar : bars)
-            progress << QString("%1/%2").arg(bar->value()).arg(bar->maximum());
-        if (launches.size()) // each bar follows its own download
-            QCOMPARE(progress.join(' '), QString("%1/%1 %2/%2").arg(kHelper.size()).arg(kNewProgram.size()));
         if (!label)
             return;
         QCOMPARE(label->text(), "Файл Glimra не прошёл проверку и не был установлен.");
-        const auto at = [&dialog](const QWidget *w) { return QRect(w->mapTo(dialog, QPoint()), w->size()); };
-        QTRY_VERIFY(dialog->rect().contains(at(label)) && !at(label).intersects(at(bars.last())) &&
+        const auto at = [&dialog](const QWidget *w) { return QRect(w->mapTo(dialog(), QPoint()), w->size()); };
+        QTRY_VERIFY(dialog()->rect().contains(at(label)) &&
+                    !at(label).intersects(at(window.findChildren<NormalProgressBar *>().last())) &&
                     label->height() >= label->heightForWidth(label->width()));
     }
 
@@ -195,10 +192,11 @@ private slots:
         if (QStandardPaths::findExecutable("openssl").isEmpty() || QStandardPaths::findExecutable("python3").isEmpty())
             QSKIP("sign-update needs python3 and openssl");
         QTemporaryDir release, upload;
+        const QString key = GLIMRA_TEST_DATA_DIR "/TEST-ONLY-update-signing.key";
         QVERIFY(writeFile(release.filePath("Glimra"), kNewProgram));
-        const QStringList arguments{"--out", upload.path(), release.path(),
-                                    GLIMRA_TEST_DATA_DIR "/TEST-ONLY-update-signing.key"};
-        QCOMPARE(QProcess::execute(GLIMRA_SOURCE_DIR "/tools/sign-update", arguments), 0);
+        QCOMPARE(
+            QProcess::execute(GLIMRA_SOURCE_DIR "/tools/sign-update", {"--out", upload.path(), release.path(), key}),
+            0);
         const QByteArray manifest = readFile(upload.filePath("update.ini"));
         QCOMPARE(manifest, line("Glimra", "1.2.0.0", kNewProgram));
         QVERIFY(UpdateVerifier(publicKey()).verifySignature(manifest, readFile(upload.filePath("update.ini.sig"))));
@@ -210,35 +208,17 @@ private slots:
         if (GLIMRA_ALLOW_UNSIGNED_UPDATES || !UpdateVerifier::builtInKey().isEmpty())
             QSKIP("this build updates itself");
         UpdateSite site;
-        site.serve("update.ini", "Glimra=99\r\n"); // newer than the built program beside this test
         MessageBoxWatcher watcher;
         MainWindow window; // its own check at start, then the user's
         window.checkForUpdates(true);
-        QVERIFY(window.findChildren<UpdateDialog *>().isEmpty());
-        QCOMPARE(watcher.seen.size(), 1);
-        QVERIFY(watcher.seen.first().text.contains("does not update itself"));
-        UpdateCheck check; // nor does a check on its own
+        QVERIFY(!window.findChild<UpdateDialog *>() && watcher.seen.value(0).text.contains("does not update itself"));
+        UpdateCheck check; // nor does a check on its own; its requests would go out before this one
         check.start();
-        // Any request of the check's would have gone out before this one, on the same connections.
         const QUrl last(qEnvironmentVariable("GLIMRA_UPDATE_URL") + "last");
         QSignalSpy answered(check.downloadManager()->startDownload(last, 100), &QNetworkReply::finished);
         QVERIFY(answered.wait());
         QCOMPARE(site.requests, QStringList{"last"});
     }
-
-private:
-    // Points an UpdateDialog at `folder`, gives it `key` (none: the unverified updater, opted into)
-    // and records each start-and-exit step in `launches` as "<command line> <exit code>".
-    void prepare(UpdateDialog *dialog, const QString &folder, const QByteArray &key)
-    {
-        launches.clear();
-        dialog->setProgramFolder(folder);
-        dialog->setPublicKey(key);
-        dialog->setAllowUnsigned(true);
-        dialog->setLauncher([this](const QString &run, int code) { launches << run + ' ' + QString::number(code); });
-    }
-
-    QStringList launches;
 };
 
 GLIMRA_TEST_MAIN(TestUpdateCheck)
