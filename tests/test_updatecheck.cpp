@@ -25,8 +25,6 @@ class TestUpdateCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qRegisterMetaType<QNetworkReply *>(); }
-
     void manifestOffersNewerFiles_data()
     {
         QTest::addColumn<QString>("manifest");
@@ -36,7 +34,7 @@ private slots:
             QTest::newRow(name) << manifest << local << result;
         };
         const QString d = '=' + QString(64, 'a') + "=4";
-        row("10 > 2", "Missing=9\r\ngarbage\r\n\r\nGlimra=1.1.10.0\r\n", "1.1.2.0",
+        row("10 > 2", "Missing=9\r\ngarbage\r\n\r\nGlimra=1.1.10.0", "1.1.2.0",
             "1.1.10.0/Glimra Glimra|1.1.2.0 1.1.10.0");
         row("1.2 > 1.1.9.9", "Glimra=1.2", "1.1.9.9", "1.2/Glimra Glimra|1.1.9.9 1.2");
         row("1.2 = 1.2.0.0", "Glimra=1.2", "1.2.0.0", "|1.2.0.0 1.2");
@@ -61,11 +59,10 @@ private slots:
             return name != "Missing";
         };
         const bool keyed = QByteArray(QTest::currentDataTag()).contains("keyed");
-        const UpdateManifest::Result result = UpdateManifest::evaluate(manifest, "", reader, keyed);
-        const UpdateEntry first = result.updates.value(0); // a wrong offer would come first
+        const UpdateManifest::Result r = UpdateManifest::evaluate(manifest, "", reader, keyed);
+        const UpdateEntry first = r.updates.value(0); // a wrong offer would come first
         const QString url = first.url.toString(QUrl::FullyEncoded);
-        QTEST(QString("%1 %2|%3 %4").arg(url, first.fileName, result.currentVersion, result.offeredVersion).trimmed(),
-              "result");
+        QTEST(QString("%1 %2|%3 %4").arg(url, first.fileName, r.currentVersion, r.offeredVersion).trimmed(), "result");
     }
 
     void updateThroughTheWindow_data()
@@ -76,30 +73,28 @@ private slots:
         QTest::addColumn<QString>("outcome"); // see now() below
         const auto row = [](const char *name, const QString &path, const QByteArray &response, int how,
                             const QString &outcome) { QTest::newRow(name) << path << response << how << outcome; };
-        const auto reply = [](const QByteArray &status, const QByteArray &body, qint64 missing = 0) {
-            return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size() + missing) +
-                   "\r\n\r\n" + body;
+        const auto reply = [](const QByteArray &head, const QByteArray &b, qint64 more = 0) { // b: the body
+            return "HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(b.size() + more) + "\r\n\r\n" + b;
         };
         // Each wrong reply carries the right bytes, so that only its status or length can refuse it.
-        const QByteArray moved = "302 Found\r\nLocation: /x";
-        const QByteArray endless = "HTTP/1.1 200 OK\r\n\r\n", altered = QByteArray(kNewProgram).replace(200, 1, "o");
+        const QByteArray moved = "302 Found\r\nLocation: /x", endless = "HTTP/1.1 200 OK\r\n\r\n",
+                         altered = QByteArray(kNewProgram).replace(200, 1, "o");
         const QString asked = "New version 1.0.1, New version 1.2.0.0; 1.0.0.0 1.0.1, 1.1.2.0 1.2.0.0; ",
-                      all = asked + "shown; Glimra Glimra_new+* helper.so+ %1/%1 %2/%2; \"/Glimra_new\" 12",
-                      helper = asked + "shown; Glimra helper.so+; ", none = "; ; hidden; Glimra helper.so; ";
+                      all = asked + "Glimra Glimra_new+* helper.so+ %1/%1 %2/%2; \"/Glimra_new\" 12",
+                      helper = asked + "Glimra helper.so+; ", none = "; ; Glimra helper.so; ";
         const QByteArray same = reply("200 OK", "Glimra=1.1.2.0");
         row("unsigned", "", "", 0, all.arg(kHelper.size()).arg(kNewProgram.size()));
         row("signed", "", "", Keyed, all.arg(kHelper.size()).arg(kNewProgram.size()));
-        row("no key", "", "", ByUser | NoKey, "This build of; ; ; Glimra helper.so; ");
-        row("declined", "", "", ByUser | Declined, asked + "; Glimra helper.so; ");
-        row("automatic, none", "update.ini", same, 0, "; ; ; Glimra helper.so; ");
-        row("by user, none", "update.ini", same, ByUser, "No updates available.; ; ; Glimra helper.so; ");
+        row("no key", "", "", ByUser | NoKey, "This build of" + none);
+        row("declined", "", "", ByUser | Declined, asked + "Glimra helper.so; ");
+        row("automatic, none", "update.ini", same, 0, none);
+        row("by user, none", "update.ini", same, ByUser, "No updates available." + none);
         row("file redirected", kFile, reply(moved, kNewProgram), 0, helper);
         row("file cut short", kFile, reply("200 OK", kNewProgram, 100), 0, helper);
         row("manifest redirected", "update.ini", reply(moved, kManifest), ByUser, none);
         row("signature cut short", "update.ini.sig", reply("200 OK", sign(kManifest), 100), Keyed | ByUser, none);
         row("signature missing", "update.ini.sig", reply("404 Not Found", ""), Keyed, none);
-        row("manifest altered", "update.ini", reply("200 OK", QByteArray(kManifest).replace("1.2.0", "1.3.0")), Keyed,
-            none);
+        row("signature of another", "update.ini.sig", reply("200 OK", sign(kManifest + "x")), Keyed, none);
         row("file altered", kFile, reply("200 OK", altered), Keyed, helper + "refused");
         row("endless manifest", "update.ini", endless + kManifest, Endless, none);
         row("endless signature", "update.ini.sig", endless + sign(kManifest), Keyed | Endless, none);
@@ -107,13 +102,12 @@ private slots:
         row("endless file, announced", kFile, reply("200 OK", "", qint64(257) << 20), Endless, helper);
     }
 
-    // A check from the window, accepted unless declined, then the dialog's Update button.
+    // A check from the window, accepted unless declined; a shown dialog's Update button is pressed.
     void updateThroughTheWindow()
     {
         QFETCH(QString, path);
         QFETCH(QByteArray, response);
         QFETCH(int, how);
-        QFETCH(QString, outcome);
         UpdateSite site;
         site.serve("update.ini", kManifest);
         site.serve("update.ini.sig", sign(kManifest));
@@ -145,7 +139,7 @@ private slots:
             QTRY_COMPARE(finished->size(), 3 + bool(how & Keyed));
         }
         const QList<NormalProgressBar *> bars; // none unless handed over: else they vary
-        // Boxes; labels at each question; the dialog; the folder ("+": new contents, "*": executable); hand-overs.
+        // Boxes; labels at each question; the folder ("+": new contents, "*": executable); hand-overs.
         const auto now = [&] {
             QStringList boxes, files;
             for (const MessageBoxWatcher::Seen &box : watcher.seen)
@@ -156,11 +150,10 @@ private slots:
                              (file.isExecutable() ? "*" : "");
             for (const NormalProgressBar *bar : runs.isEmpty() ? bars : window.findChildren<NormalProgressBar *>())
                 files << QString("%1/%2").arg(bar->value()).arg(bar->maximum()); // each follows its own file
-            const QString state = !dialog() ? "" : dialog()->isVisible() ? "shown" : "hidden";
-            return QStringList{boxes.join(", "), asked.join(", "), state, files.join(' '), runs.join(", ")}.join("; ");
+            return QStringList{boxes.join(", "), asked.join(", "), files.join(' '), runs.join(", ")}.join("; ");
         };
         QLabel *label = window.findChild<QLabel *>("verification_label"); // fits beside the bars
-        QTRY_COMPARE(now().remove(folder.path()) + (label ? "refused" : ""), outcome);
+        QTEST(now().remove(folder.path()) + (label ? "refused" : ""), "outcome");
         QVERIFY(!site.requests.contains("x"));
         QTRY_VERIFY(!(how & Endless) || (site.endlessHungUp && site.endlessSent < (8 << 20)));
         const auto at = [&dialog](const QWidget *w) { return QRect(w->mapTo(dialog(), QPoint()), w->size()); };
