@@ -34,9 +34,7 @@ private slots:
             QTest::newRow(name) << manifest << local << result;
         };
         const QString d = '=' + QString(64, 'a') + "=4";
-        row("10 > 2", "Missing=9\r\ngarbage\r\n\r\nGlimra=1.1.10.0", "1.1.2.0",
-            "1.1.10.0/Glimra Glimra|1.1.2.0 1.1.10.0");
-        row("1.2 > 1.1.9.9", "Glimra=1.2", "1.1.9.9", "1.2/Glimra Glimra|1.1.9.9 1.2");
+        row("10 > 2", "Missing=9\r\n\r\nGlimra=1.1.10.0", "1.1.2.5", "1.1.10.0/Glimra Glimra|1.1.2.5 1.1.10.0");
         row("1.2 = 1.2.0.0", "Glimra=1.2", "1.2.0.0", "|1.2.0.0 1.2");
         row("tail carried over", "a=1.2.3.4\r\nb=3\r\n", "3.2.3.3", "3/b b|3.2.3.3 3");
         row("five components", "Glimra=1.2.3.4.5\r\nGlimra=2\r\n", "2.1.0.0", "|2.1.0.0 2");
@@ -70,7 +68,7 @@ private slots:
         QTest::addColumn<QString>("path");        // the reply that goes wrong ("": none); the others are right
         QTest::addColumn<QByteArray>("response"); // that reply in full, or its start when endless
         QTest::addColumn<int>("how");
-        QTest::addColumn<QString>("outcome"); // see now() below
+        QTest::addColumn<QString>("outcome"); // as put together at the end of the test
         const auto row = [](const char *name, const QString &path, const QByteArray &response, int how,
                             const QString &outcome) { QTest::newRow(name) << path << response << how << outcome; };
         const auto reply = [](const QByteArray &head, const QByteArray &b, qint64 more = 0) { // b: the body
@@ -78,11 +76,10 @@ private slots:
         };
         // Each wrong reply carries the right bytes, so that only its status or length can refuse it.
         const QByteArray moved = "302 Found\r\nLocation: /x", endless = "HTTP/1.1 200 OK\r\n\r\n",
-                         altered = QByteArray(kNewProgram).replace(200, 1, "o");
+                         altered = QByteArray(kNewProgram).replace(0, 1, "o"), same = reply("200 OK", "Glimra=1.1.2.0");
         const QString asked = "New version 1.0.1, New version 1.2.0.0; 1.0.0.0 1.0.1, 1.1.2.0 1.2.0.0; ",
                       all = asked + "Glimra Glimra_new+* helper.so+ %1/%1 %2/%2; \"/Glimra_new\" 12",
                       helper = asked + "Glimra helper.so+; ", none = "; ; Glimra helper.so; ";
-        const QByteArray same = reply("200 OK", "Glimra=1.1.2.0");
         row("unsigned", "", "", 0, all.arg(kHelper.size()).arg(kNewProgram.size()));
         row("signed", "", "", Keyed, all.arg(kHelper.size()).arg(kNewProgram.size()));
         row("no key", "", "", ByUser | NoKey, "This build of" + none);
@@ -92,7 +89,6 @@ private slots:
         row("file redirected", kFile, reply(moved, kNewProgram), 0, helper);
         row("file cut short", kFile, reply("200 OK", kNewProgram, 100), 0, helper);
         row("manifest redirected", "update.ini", reply(moved, kManifest), ByUser, none);
-        row("signature cut short", "update.ini.sig", reply("200 OK", sign(kManifest), 100), Keyed | ByUser, none);
         row("signature missing", "update.ini.sig", reply("404 Not Found", ""), Keyed, none);
         row("signature of another", "update.ini.sig", reply("200 OK", sign(kManifest + "x")), Keyed, none);
         row("file altered", kFile, reply("200 OK", altered), Keyed, helper + "refused");
@@ -122,15 +118,14 @@ private slots:
         const auto dialog = [&window] { return window.findChild<UpdateDialog *>(); };
         const auto text = [&window](const char *label) { return window.findChild<QLabel *>(label)->text(); };
         std::unique_ptr<QSignalSpy> finished;
-        QStringList asked, runs; // labels at each question; "<command line> <exit code>" of each hand-over
-        MainWindowTestAccess::setUpdateDialogSetup(window, [&](UpdateDialog *created) {
-            created->setProgramFolder(folder.path());
-            created->setPublicKey(how & Keyed ? publicKey() : QByteArray());
-            created->setAllowUnsigned(!(how & NoKey)); // without a key: the unverified updater, opted into
-            created->setLauncher([&](const QString &run, int code) { runs << QString("%1 %2").arg(run).arg(code); });
-            finished.reset(new QSignalSpy(created->downloadManager(), &DownloadManager::fileDownloaded));
-            connect(created, &UpdateDialog::updateFound, this,
-                    [&] { asked << text("current_label") + ' ' + text("new_label"); });
+        QStringList asked, runs, boxes, files; // runs: "<command line> <exit code>" of each hand-over
+        MainWindowTestAccess::setUpdateDialogSetup(window, [&](UpdateDialog *d) {
+            d->setProgramFolder(folder.path());
+            d->setPublicKey(how & Keyed ? publicKey() : QByteArray());
+            d->setAllowUnsigned(!(how & NoKey)); // without a key: the unverified updater, opted into
+            d->setLauncher([&](const QString &run, int code) { runs << QString("%1 %2").arg(run).arg(code); });
+            finished.reset(new QSignalSpy(d->downloadManager(), &DownloadManager::fileDownloaded));
+            connect(d, &UpdateDialog::updateFound, [&] { asked << text("current_label") + ' ' + text("new_label"); });
         });
         window.checkForUpdates(how & ByUser);
         QTRY_COMPARE(finished->size(), how & NoKey ? 0 : 1 + bool(how & Keyed));
@@ -138,22 +133,19 @@ private slots:
             dialog()->findChild<QPushButton *>("update_button")->click();
             QTRY_COMPARE(finished->size(), 3 + bool(how & Keyed));
         }
-        const QList<NormalProgressBar *> bars; // none unless handed over: else they vary
         // Boxes; labels at each question; the folder ("+": new contents, "*": executable); hand-overs.
-        const auto now = [&] {
-            QStringList boxes, files;
-            for (const MessageBoxWatcher::Seen &box : watcher.seen)
-                boxes << box.text.section(' ', 0, 2);
-            for (const QFileInfo &file : QDir(folder.path()).entryInfoList(QDir::Files | QDir::Hidden))
-                files << file.fileName() +
-                             (QByteArrayList{kHelper, kNewProgram}.contains(readFile(file.filePath())) ? "+" : "") +
-                             (file.isExecutable() ? "*" : "");
-            for (const NormalProgressBar *bar : runs.isEmpty() ? bars : window.findChildren<NormalProgressBar *>())
-                files << QString("%1/%2").arg(bar->value()).arg(bar->maximum()); // each follows its own file
-            return QStringList{boxes.join(", "), asked.join(", "), files.join(' '), runs.join(", ")}.join("; ");
-        };
+        const QByteArrayList news{kHelper, kNewProgram};
+        for (const MessageBoxWatcher::Seen &box : watcher.seen)
+            boxes << box.text.section(' ', 0, 2);
+        for (const QFileInfo &f : QDir(folder.path()).entryInfoList(QDir::Files | QDir::Hidden))
+            files << f.fileName() + (news.contains(readFile(f.filePath())) ? "+" : "") + (f.isExecutable() ? "*" : "");
+        // Once handed over, each bar shows its own file's download; else they vary, so none (by name) is read.
+        for (const NormalProgressBar *bar : window.findChildren<NormalProgressBar *>(runs.isEmpty() ? "-" : QString()))
+            files << QString("%1/%2").arg(bar->value()).arg(bar->maximum());
         QLabel *label = window.findChild<QLabel *>("verification_label"); // fits beside the bars
-        QTEST(now().remove(folder.path()) + (label ? "refused" : ""), "outcome");
+        const QString outcome =
+            QStringList{boxes.join(", "), asked.join(", "), files.join(' '), runs.join(", ")}.join("; ");
+        QTEST(QString(outcome).remove(folder.path()) + (label ? "refused" : ""), "outcome");
         QVERIFY(!site.requests.contains("x"));
         QTRY_VERIFY(!(how & Endless) || (site.endlessHungUp && site.endlessSent < (8 << 20)));
         const auto at = [&dialog](const QWidget *w) { return QRect(w->mapTo(dialog(), QPoint()), w->size()); };
