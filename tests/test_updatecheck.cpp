@@ -11,8 +11,6 @@
 #include <QNetworkReply>
 #include <QPushButton>
 
-using namespace UpdateTesting;
-
 constexpr int Keyed = 1, ByUser = 2, Declined = 4, Endless = 8, NoKey = 16;
 const QString kFile = QStringLiteral("1.2.0.0/Glimra");
 const QByteArray kNewProgram = stamped(1, 2, 0, QByteArray(3000, 'n'));
