@@ -77,7 +77,7 @@ private slots:
                          altered = QByteArray(kNewProgram).replace(0, 1, "o"), same = reply("200 OK", "Glimra=1.1.2.0");
         const QString asked = "New version 1.0.1, New version 1.2.0.0; 1.0.0.0 1.0.1, 1.1.2.0 1.2.0.0; ",
                       all = asked + "Glimra Glimra_new+* helper.so+ %1/%1 %2/%2; \"/Glimra_new\" 12",
-                      helper = asked + "Glimra helper.so+; ", none = "; ; Glimra helper.so; ";
+                      helper = asked + "Glimra helper.so+ bar bar; ", none = "; ; Glimra helper.so; ";
         row("unsigned", "", "", 0, all.arg(kHelper.size()).arg(kNewProgram.size()));
         row("signed", "", "", Keyed, all.arg(kHelper.size()).arg(kNewProgram.size()));
         row("no key", "", "", ByUser | NoKey, "This build of" + none);
@@ -137,9 +137,9 @@ private slots:
             boxes << box.text.section(' ', 0, 2);
         for (const QFileInfo &f : QDir(folder.path()).entryInfoList(QDir::Files | QDir::Hidden))
             files << f.fileName() + (news.contains(readFile(f.filePath())) ? "+" : "") + (f.isExecutable() ? "*" : "");
-        // Once handed over, each bar shows its own file's download; else they vary, so none (by name) is read.
-        for (const NormalProgressBar *bar : window.findChildren<NormalProgressBar *>(runs.isEmpty() ? "-" : QString()))
-            files << QString("%1/%2").arg(bar->value()).arg(bar->maximum());
+        // A bar per download; once handed over, each shows its own file's progress (else that varies).
+        for (const NormalProgressBar *bar : window.findChildren<NormalProgressBar *>())
+            files << (runs.isEmpty() ? "bar" : QString("%1/%2").arg(bar->value()).arg(bar->maximum()));
         QLabel *label = window.findChild<QLabel *>("verification_label"); // fits beside the bars
         const QString outcome =
             QStringList{boxes.join(", "), asked.join(", "), files.join(' '), runs.join(", ")}.join("; ");
