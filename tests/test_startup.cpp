@@ -1,6 +1,7 @@
 #include "glimraprocess.h"
 #include "processcontrol.h"
 #include "testhome.h"
+#include "testpaths.h"
 
 class TestStartup : public QObject
 {
@@ -56,6 +57,20 @@ private slots:
         QVERIFY(!QFileInfo::exists(folder + "/Glimra_new") && !QFileInfo::exists(folder + "/images"));
         QCOMPARE(readFile(program.imagesPath() + "/t/2.png"), "2");
         QVERIFY2(readFile(entry).contains("Exec=\"" + program.programPath().toUtf8() + "\"\n"), readFile(entry));
+    }
+
+    void installerReplacesProgramAndRelaunches()
+    {
+        GlimraProcess installer("Glimra_new");
+        const QString program = installer.programFolder() + "/Glimra";
+        QVERIFY(writeFile(program, "old program"));
+        QCOMPARE(installer.runToEnd(), 0);
+        QCOMPARE(readFile(program), readFile(GLIMRA_EXECUTABLE));
+        // The relaunched program removes the replacement file at its own start.
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(installer.programPath()) && !runningProcessesOf(program).isEmpty(),
+                                 20000);
+        requestStop(runningProcessesOf(program).first(), StopRequest::Terminate);
+        QTRY_VERIFY_WITH_TIMEOUT(runningProcessesOf(program).isEmpty(), 20000);
     }
 };
 
