@@ -65,8 +65,7 @@ private slots:
         }
         QCOMPARE(QSettings().value("messageColor").toString(), "#ff0000");
         QVERIFY(w.findChild<QLabel *>("colorLabel")->styleSheet().contains("#ff0000"));
-        QVERIFY(
-            MainWindowTestAccess::overlayLabel(w)->styleSheet().contains("#ff0000")); // the overlay takes it at once
+        QVERIFY(MainWindowTestAccess::overlayLabel(w)->styleSheet().contains("#ff0000")); // restyled at once
     }
 
     void languageSwitchRoundTrip()
