@@ -22,12 +22,13 @@ private slots:
     {
         MainWindow w;
         MessageBoxWatcher boxes;
-        w.findChild<QAbstractButton *>("start_button")->click();
+        QAbstractButton *start = w.findChild<QAbstractButton *>("start_button");
+        start->click();
         QCOMPARE(boxes.seen.value(0).text, QStringLiteral("There are no messages selected!"));
 
         w.categories.first()->child(0)->checkAll();
         w.findChild<QAbstractButton *>("display_1_sec_radio")->click();
-        w.findChild<QAbstractButton *>("start_button")->click();
+        start->click();
         const QList<MessageItem *> session = w.messageList;
         QVERIFY(w.close());
         QSignalSpy shows(Access::showTimer(w), &QTimer::timeout);
@@ -35,10 +36,10 @@ private slots:
         for (int i = 1; i <= session.size(); ++i, w.hideTimeout(), w.showTimeout())
             QCOMPARE(Access::overlayLabel(w)->text(), session.at(i % session.size())->text());
 
-        w.findChild<QAbstractButton *>("start_button")->click();
-        QVERIFY(!Access::overlay(w)->isVisible() && !Access::showTimer(w)->isActive());
+        start->click();
+        QVERIFY(!Access::overlay(w)->isVisible() && !Access::showTimer(w)->isActive() && start->text() == "Start");
         w.categories.first()->child(0)->child(0)->setChecked(false);
-        w.findChild<QAbstractButton *>("start_button")->click();
+        start->click();
         QCOMPARE(w.messageList.size(), session.size() - 1);
     }
 
@@ -66,8 +67,8 @@ private slots:
         const int r1 = Random::next(), r2 = Random::next(); // y is drawn first
         Random::seed(7);
         w.findChild<QAbstractButton *>("start_button")->click();
-        QCOMPARE(Access::showTimer(w)->interval(), display * 1000);
-        QCOMPARE(Access::hideTimer(w)->interval(), duration);
+        const auto ms = [&] { return qMakePair(Access::showTimer(w)->interval(), Access::hideTimer(w)->interval()); };
+        QCOMPARE(ms(), qMakePair(display * 1000, duration));
         QCOMPARE(Access::opacityEffect(w)->opacity(), duration < 20 ? 0.15 : 1.0);
         QVERIFY(Access::overlay(w)->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QVERIFY(Access::overlayLabel(w)->styleSheet().contains(Settings::instance()->messageColor()));
@@ -79,8 +80,7 @@ private slots:
 
         w.findChild<QAbstractButton *>(QStringLiteral("display_%1_sec_radio").arg(9 - display))->click();
         w.findChild<QAbstractButton *>(QStringLiteral("duration_%1_msec_radio").arg(duration < 20 ? 20 : 10))->click();
-        QCOMPARE(Access::showTimer(w)->interval(), (9 - display) * 1000);
-        QCOMPARE(Access::hideTimer(w)->interval(), duration < 20 ? 20 : 10);
+        QCOMPARE(ms(), qMakePair((9 - display) * 1000, duration < 20 ? 20 : 10));
         QCOMPARE(Access::opacityEffect(w)->opacity(), duration < 20 ? 1.0 : 0.15); // changed while running
     }
 
