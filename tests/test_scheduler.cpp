@@ -96,8 +96,20 @@ private slots:
         glimra.writeSetting(QStringLiteral("isActive"), true);
         glimra.writeSetting(QStringLiteral("hidden"), false);       // in the tray: the overlay is the only window shown
         glimra.writeSetting(QStringLiteral("Glimra/duration"), -7); // a second per showing
+        glimra.writeSetting(QStringLiteral("Glimra/location"), -4); // bottom: a tenth above the screen's edge
+        // A panel takes the lower half, yet the entry is placed on the whole screen.
+        QCOMPARE(x.run("xprop", {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0,0,1280,400"}), 0);
         for (int run = 0; run < 2; ++run) {
+            QByteArray shell;
             QVERIFY(glimra.startAndWaitReady() && x.waitForMappedWindowOfClass(QStringLiteral("Glimra")));
+            QCOMPARE(x.run("xdotool", {"search", "--onlyvisible", "--class", "Glimra", "getwindowgeometry", "--shell"},
+                           &shell),
+                     0);
+            int bottom = 0;
+            for (const QByteArray &line : shell.split('\n'))
+                bottom +=
+                    line.startsWith("Y=") || line.startsWith("HEIGHT=") ? line.mid(line.indexOf('=') + 1).toInt() : 0;
+            QCOMPARE(bottom, 720);
             QCOMPARE(glimra.terminate(), 0);
         }
     }

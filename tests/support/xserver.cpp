@@ -8,8 +8,9 @@ bool XServer::start(int timeoutMs)
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty())
         return false;
-    // -displayfd picks a free display and reports it on standard output once clients can connect.
-    m_process.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    // -displayfd picks a free display and reports it on standard output once clients can connect;
+    // -noreset keeps root properties set by short-lived clients such as xprop.
+    m_process.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
     QDeadlineTimer deadline(timeoutMs);
     QByteArray out;
     while (!out.contains('\n') && !deadline.hasExpired() && m_process.waitForStarted(timeoutMs) &&
@@ -36,26 +37,28 @@ QProcessEnvironment XServer::environment(QProcessEnvironment base) const
     return base;
 }
 
-int XServer::xdotool(const QStringList &arguments) const
+int XServer::run(const QString &program, const QStringList &arguments, QByteArray *output) const
 {
     QProcess tool;
     tool.setProcessEnvironment(environment(QProcessEnvironment::systemEnvironment()));
     tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    tool.start(QStringLiteral("xdotool"), arguments);
+    tool.start(program, arguments);
     if (!tool.waitForFinished(30000)) {
         tool.kill();
         tool.waitForFinished(5000);
         return -1;
     }
+    if (output)
+        *output = tool.readAllStandardOutput();
     return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
 }
 
 bool XServer::pressKey(const QString &windowTitle, const QString &key) const
 {
-    return xdotool(byTitle(windowTitle) + QStringList{"windowfocus", "--sync", "key", key}) == 0;
+    return run("xdotool", byTitle(windowTitle) + QStringList{"windowfocus", "--sync", "key", key}) == 0;
 }
 
 bool XServer::waitForMappedWindowOfClass(const QString &windowClass) const
 {
-    return xdotool({"search", "--sync", "--onlyvisible", "--class", windowClass}) == 0;
+    return run("xdotool", {"search", "--sync", "--onlyvisible", "--class", windowClass}) == 0;
 }

@@ -23,14 +23,15 @@ public:
     QProcessEnvironment environment(QProcessEnvironment base) const;
     // Each waits until a window of that exact title (or mapped window of that class) exists;
     // pressKey then gives it the keyboard focus and presses `key` there.
-    bool waitForWindow(const QString &windowTitle) const { return xdotool(byTitle(windowTitle)) == 0; }
+    bool waitForWindow(const QString &windowTitle) const { return run("xdotool", byTitle(windowTitle)) == 0; }
     bool pressKey(const QString &windowTitle, const QString &key) const;
     bool waitForMappedWindowOfClass(const QString &windowClass) const;
+    // Runs an X client (xdotool, xprop, ...) against this display; its exit code, -1 when it did
+    // not end in time. `output` receives its standard output.
+    int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr) const;
 
 private:
     static QStringList byTitle(const QString &title) { return {"search", "--sync", "--name", '^' + title + '$'}; }
-    // Runs xdotool against this display; its exit code, -1 when it did not end in time.
-    int xdotool(const QStringList &arguments) const;
 
     QProcess m_process;
     QString m_display;
