@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "core/fileversion.h"
+#include "mainwindow/appicons.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -11,7 +12,7 @@ Application::Application(int &argc, char **argv) : SingleApplication(argc, argv)
     setApplicationVersion(applicationFileVersion());
     setOrganizationName(QStringLiteral("Orvanta"));
     setOrganizationDomain(QStringLiteral("orvanta.example"));
-    setWindowIcon(QIcon(QStringLiteral("://images/main_icon.ico")));
+    setWindowIcon(AppIcons::program());
 
     connect(this, &SingleApplication::messageReceived, this, &Application::onMessageReceived);
 }

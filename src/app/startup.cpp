@@ -36,6 +36,14 @@ void preferX11OnWayland(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+// Nothing here draws with OpenGL, yet Qt's xcb GLX integration loads Mesa (and with it LLVM)
+// for the first window shown. The user's own choice is kept.
+void skipOpenGl()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
 void removeWithRetry(const QString &path)
 {
     if (!QFile::remove(path)) {
@@ -60,6 +68,7 @@ int installUpdate()
 int runGlimra(int argc, char **argv)
 {
     preferX11OnWayland(argc, argv);
+    skipOpenGl();
     Application app(argc, argv);
 
     if (app.isRunning()) {
@@ -100,6 +109,8 @@ int runGlimra(int argc, char **argv)
     // selected" box is open ends the program instead of only that box.
     if (Settings::instance()->isActive())
         QTimer::singleShot(0, &window, [&window] { window.startActivity(); });
+    // Off the start-up path: network access loads its plugins and starts threads.
+    QTimer::singleShot(0, &window, [&window] { window.checkForUpdates(false); });
 
     // Only a completely started program answers other copies (and the tests).
     app.startListening();

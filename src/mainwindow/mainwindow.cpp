@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "about/aboutdialog.h"
+#include "appicons.h"
 #include "flash/flashsession.h"
 #include "library/messageitem.h"
 #include "thumbnails/qimageviewer.h"
@@ -31,7 +32,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     languageChanging = false;
     languageIndex = -1;
-    translator = new QTranslator(this);
 
     loadSettings();
 
@@ -82,8 +82,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     createTrayIcon();
     connect(ui->links, &QLabel::linkActivated, this, &MainWindow::linkActivated);
-
-    checkForUpdates(false);
 }
 
 MainWindow::~MainWindow()
@@ -110,7 +108,7 @@ void MainWindow::createActions()
 {
     restoreAction = new QAction(windowIcon(), tr("Open Glimra..."), this);
     connect(restoreAction, &QAction::triggered, this, &QWidget::show);
-    quitAction = new QAction(QIcon(QStringLiteral("://images/close.ico")), tr("Quit"), this);
+    quitAction = new QAction(AppIcons::quit(), tr("Quit"), this);
     connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 
@@ -127,7 +125,7 @@ void MainWindow::createTrayIcon()
     trayIcon->setContextMenu(trayIconMenu);
     trayIcon->setToolTip(QCoreApplication::applicationName());
     connect(trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
-    trayIcon->setIcon(QIcon(QStringLiteral("://images/main_icon.ico")));
+    trayIcon->setIcon(AppIcons::program());
     trayIcon->setVisible(true);
 }
 

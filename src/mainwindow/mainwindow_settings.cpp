@@ -78,13 +78,17 @@ void MainWindow::languageSelected(int p_Num)
 
     languageIndex = p_Num;
     QSettings().setValue(PreferenceKeys::Language, p_Num);
-    const QString code = p_Num == kRussianIndex ? QStringLiteral("ru") : QStringLiteral("en");
-
-    QCoreApplication::removeTranslator(translator);
-    translator->deleteLater();
-    translator = new QTranslator(this);
-    translator->load(QStringLiteral("://glimra_") + code);
-    QCoreApplication::installTranslator(translator);
+    // English is the language of the source texts, so it needs no translator.
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        translator->deleteLater();
+        translator = nullptr;
+    }
+    if (p_Num == kRussianIndex) {
+        translator = new QTranslator(this);
+        translator->load(QStringLiteral("://glimra_ru"));
+        QCoreApplication::installTranslator(translator);
+    }
 
     ui->retranslateUi(this);
     ui->language_box->clear();

@@ -89,8 +89,10 @@ void UpdateCheck::fileDownloaded(QNetworkReply *reply)
 
     // Redirects, error pages, cut-off and short replies count as network errors.
     if (!DownloadManager::isComplete(reply)) {
-        if (isManifest || isSignature)
+        if ((isManifest || isSignature) && !m_manifestFailed) {
             m_manifestFailed = true;
+            emit failed();
+        }
         return;
     }
     if (isManifest)
@@ -130,6 +132,7 @@ void UpdateCheck::evaluateSignedManifest()
     m_haveManifest = m_haveSignature = false;
     if (!m_verifier.verifySignature(m_manifest, m_signature)) {
         qWarning() << "The update manifest's signature does not verify; the update check is dropped";
+        emit failed();
         return;
     }
     compareVersions(decodeManifest(m_manifest));

@@ -29,6 +29,8 @@ signals:
     // (both empty when none had), then nothingFound() when no line offered a newer file.
     void manifestEvaluated(const QString &currentVersion, const QString &offeredVersion);
     void nothingFound();
+    // The manifest or its signature could not be fetched, or the signature does not verify.
+    void failed();
     // `download` counts the downloads started by fetchUpdates() in order, from 0.
     void downloadProgress(int download, qint64 received, qint64 total);
     // A complete file whose size or digest differs from its signed line; it was discarded.

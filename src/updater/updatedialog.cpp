@@ -22,6 +22,8 @@ UpdateDialog::UpdateDialog(QWidget *parent) : QDialog(parent), ui(new Ui::Update
         emit updateNotFound();
         close();
     });
+    // A check that ends without an offer lets go of the dialog and its network access at once.
+    connect(m_check, &UpdateCheck::failed, this, &UpdateDialog::close);
     connect(m_check, &UpdateCheck::downloadProgress, this, &UpdateDialog::showProgress);
     connect(m_check, &UpdateCheck::fileFailedVerification, this, &UpdateDialog::reportFailedVerification);
     connect(ui->update_button, &QPushButton::clicked, this, &UpdateDialog::updateAll);
