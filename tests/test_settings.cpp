@@ -1,6 +1,7 @@
 #include "testhome.h"
 #include "windowtesting.h"
 
+#include "preferences/fontfit.h"
 #include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
 
@@ -19,6 +20,32 @@ private slots:
         for (int read = 0; read < 2; ++read) // the second one from where the first put it
             QCOMPARE(Settings::instance()->messageFont().toString(), QFont("Courier", 13).toString());
         QVERIFY(!QSettings().contains("Glimra/font"));
+    }
+
+    void fontFitEqualsTryingEverySize_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::addColumn<QSize>("box");
+        for (const QFont &font : {QFont("DejaVu Sans"), QFont("DejaVu Serif", -1, QFont::Bold),
+                                  QFont("DejaVu Sans Mono", -1, -1, true), QFont("Courier")})
+            for (const QSize &box : {QSize(0, 0), QSize(8, 40), QSize(60, 23), QSize(221, 60), QSize(3000, 3000)})
+                QTest::addRow("%s %dx%d", qPrintable(font.toString()), box.width(), box.height()) << font << box;
+    }
+
+    void fontFitEqualsTryingEverySize()
+    {
+        QFETCH(QFont, font);
+        QFETCH(QSize, box);
+        int linear = FontFit::AllFit;
+        for (int size = 1; size <= FontFit::LargestTried && linear == FontFit::AllFit; ++size) {
+            font.setPointSize(size);
+            if (QFontMetrics(font).horizontalAdvance("Example") > box.width() ||
+                QFontMetrics(font).height() > box.height())
+                linear = size - 1;
+        }
+        int measured = 0;
+        QCOMPARE(FontFit::largestFittingPointSize(font, "Example", box, &measured), linear);
+        QVERIFY(measured <= 8);
     }
 
     void setActiveReachesTheFileAtOnce()

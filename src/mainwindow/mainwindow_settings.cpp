@@ -3,6 +3,7 @@
 
 #include "flash/showing.h"
 #include "preferences/buttonids.h"
+#include "preferences/fontfit.h"
 #include "preferences/preferencekeys.h"
 #include "preferences/settings.h"
 #include "thumbnails/qimageviewer.h"
@@ -12,7 +13,6 @@
 #include <QColorDialog>
 #include <QDebug>
 #include <QFontDialog>
-#include <QFontMetrics>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QSettings>
@@ -202,22 +202,10 @@ void MainWindow::applyFont(const QFont &font)
 QFont MainWindow::fitFontToLabel(const QFont &font) const
 {
     const int chosen = font.pointSize();
-    const QString sample = QStringLiteral("Example");
-    const int width = ui->fontLabel->width();
-    const int height = ui->fontLabel->height();
-
-    QFont fitted = font;
-    int fitting = 999; // nothing up to 199 points overflows
-    for (int size = 1; size < 200; ++size) {
-        fitted.setPointSize(size);
-        const QFontMetrics metrics(fitted);
-        if (metrics.horizontalAdvance(sample) > width || metrics.height() > height) {
-            fitting = size - 1;
-            break;
-        }
-    }
+    const int fitting = FontFit::largestFittingPointSize(font, QStringLiteral("Example"), ui->fontLabel->size());
     // A pixel-sized font has no point size to cap the preview at.
     const int size = chosen > 0 && fitting >= chosen ? chosen : fitting;
+    QFont fitted = font;
     fitted.setPointSize(qMax(1, size));
     return fitted;
 }
