@@ -26,10 +26,15 @@ private slots:
     {
         QTest::addColumn<QFont>("font");
         QTest::addColumn<QSize>("box");
-        for (const QFont &font : {QFont("DejaVu Sans"), QFont("DejaVu Serif", -1, QFont::Bold),
-                                  QFont("DejaVu Sans Mono", -1, -1, true), QFont("Courier")})
-            for (const QSize &box : {QSize(0, 0), QSize(8, 40), QSize(60, 23), QSize(221, 60), QSize(3000, 3000)})
-                QTest::addRow("%s %dx%d", qPrintable(font.toString()), box.width(), box.height()) << font << box;
+        for (QFont font : {QFont("DejaVu Sans"), QFont("DejaVu Serif", -1, QFont::Bold),
+                           QFont("DejaVu Sans Mono", -1, -1, true), QFont("Courier")}) {
+            const auto at = [&font](int size) { return font.setPointSize(size), QFontMetrics(font); };
+            // Fixed boxes, and boxes that some size fills exactly in width or height.
+            for (const QSize &box :
+                 {QSize(0, 0), QSize(60, 23), QSize(221, 60), QSize(3000, 3000), QSize(9999, at(12).height()),
+                  QSize(at(30).horizontalAdvance("Example"), 9999), QSize(at(198).horizontalAdvance("Example"), 9999)})
+                QTest::addRow("%s %dx%d", qPrintable(font.family()), box.width(), box.height()) << font << box;
+        }
     }
 
     void fontFitEqualsTryingEverySize()
