@@ -127,6 +127,34 @@ private slots:
         QCOMPARE(entries(MainWindowTestAccess::retiredItems(*w)), removed); // kept: a session may still show them
     }
 
+    void longListIsLaidOutWithoutMeasuringEachRow_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"category_list", "subcategory_list", "messages_list"})
+            QTest::newRow(name) << name;
+    }
+
+    void longListIsLaidOutWithoutMeasuringEachRow() // measuring each of 10 000 messages takes a noticeable time
+    {
+        struct SizeCounter : QStyledItemDelegate
+        {
+            using QStyledItemDelegate::QStyledItemDelegate;
+            mutable int sizes = 0;
+            QSize sizeHint(const QStyleOptionViewItem &o, const QModelIndex &i) const override
+            {
+                ++sizes;
+                return QStyledItemDelegate::sizeHint(o, i);
+            }
+        };
+        QFETCH(QString, name);
+        QListWidget *shown = list(name);
+        w->fillList(shown, QVector<MessageItem *>(1000, w->categories.first()).toList());
+        auto *counter = new SizeCounter(shown);
+        shown->setItemDelegate(counter);
+        shown->doItemsLayout();
+        QVERIFY2(counter->sizes < 10, qPrintable(QString::number(counter->sizes)));
+    }
+
     void importShowsItsCategoriesWithTheFocus()
     {
         w->show();

@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 
 #include <functional>
+#include <optional>
 
 class LibrarySaver;
 class MessageItem;
@@ -199,6 +200,11 @@ private:
     void followSubcategories();
     bool fillingSubcategories = false;
     bool subcategoryRefillPending = false;
+    // One user action runs nested list handlers, several of which may ask for the message list;
+    // it is filled once, with the last subcategory asked for, when the outermost handler returns.
+    void handleListSignal(const std::function<void()> &handler);
+    int listHandlerDepth = 0;
+    std::optional<int> pendingMessagesFill;
     // mainwindow_library.cpp / mainwindow_editing.cpp: nodes taken out of the tree stay alive
     // while a running session may still show them.
     QList<MessageItem *> retiredItems;

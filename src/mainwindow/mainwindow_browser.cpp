@@ -112,6 +112,11 @@ void MainWindow::updateEditButtons()
 
 void MainWindow::fillMessages(int p_Subcategory)
 {
+    // A cascade may ask several times; the outermost list handler fills the list once.
+    if (listHandlerDepth > 0) {
+        pendingMessagesFill = p_Subcategory;
+        return;
+    }
     const MessageItem *category = categories.value(currentCategory, nullptr);
     const MessageItem *subcategory = category ? category->children().value(p_Subcategory, nullptr) : nullptr;
     fillList(ui->messages_list, subcategory ? subcategory->children() : QList<MessageItem *>());
@@ -176,7 +181,18 @@ void MainWindow::messageChecked(int p_Message, Qt::CheckState checkState)
 void MainWindow::onSubcategoryListModified()
 {
     if (!fillingSubcategories)
-        followSubcategories();
+        handleListSignal([this] { followSubcategories(); });
+}
+
+void MainWindow::handleListSignal(const std::function<void()> &handler)
+{
+    ++listHandlerDepth;
+    handler();
+    if (--listHandlerDepth > 0 || !pendingMessagesFill)
+        return;
+    const int subcategory = *pendingMessagesFill;
+    pendingMessagesFill.reset();
+    fillMessages(subcategory);
 }
 
 void MainWindow::followSubcategories()
@@ -193,7 +209,7 @@ void MainWindow::on_category_list_currentRowChanged(int currentRow)
 {
     if (currentRow < 0 || currentRow >= ui->category_list->count())
         return;
-    categoryClicked(currentRow);
+    handleListSignal([this, currentRow] { categoryClicked(currentRow); });
 }
 
 void MainWindow::on_subcategory_list_currentRowChanged(int currentRow)
@@ -209,7 +225,7 @@ void MainWindow::on_category_list_itemChanged(QListWidgetItem *item)
     const int row = ui->category_list->row(item);
     const auto state = static_cast<Qt::CheckState>(item->data(Qt::CheckStateRole).toInt());
     if (row >= 0)
-        categoryChecked(row, state);
+        handleListSignal([=] { categoryChecked(row, state); });
 }
 
 void MainWindow::on_subcategory_list_itemChanged(QListWidgetItem *item)
@@ -217,7 +233,7 @@ void MainWindow::on_subcategory_list_itemChanged(QListWidgetItem *item)
     const int row = ui->subcategory_list->row(item);
     const auto state = static_cast<Qt::CheckState>(item->data(Qt::CheckStateRole).toInt());
     if (row >= 0)
-        subcategoryChecked(row, state);
+        handleListSignal([=] { subcategoryChecked(row, state); });
 }
 
 void MainWindow::on_messages_list_itemChanged(QListWidgetItem *item)
@@ -225,5 +241,5 @@ void MainWindow::on_messages_list_itemChanged(QListWidgetItem *item)
     const int row = ui->messages_list->row(item);
     const auto state = static_cast<Qt::CheckState>(item->data(Qt::CheckStateRole).toInt());
     if (row >= 0)
-        messageChecked(row, state);
+        handleListSignal([=] { messageChecked(row, state); });
 }
