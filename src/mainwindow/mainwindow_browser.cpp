@@ -43,6 +43,11 @@ void MainWindow::fillList(QListWidget *list, const QList<MessageItem *> &items)
     // A copy: the cascades raised by the insertions must not pull the list from under the loop.
     const QList<MessageItem *> nodes = items;
     list->clear();
+    // Rows are measured one by one, so that each is as wide as its text and a long message
+    // scrolls. A list too long for that takes every row's size from one of them: it fills and
+    // repaints at once, and a message wider than the list is elided.
+    constexpr int MeasuredRowsLimit = 1000;
+    list->setUniformItemSizes(nodes.size() > MeasuredRowsLimit);
     for (MessageItem *node : nodes)
         list->addItem(createListItem(node));
     if (list->count() > 0)
