@@ -1,5 +1,7 @@
 #include "appicons.h"
 
+#include <QImageReader>
+#include <QPixmap>
 #include <QString>
 
 namespace {
@@ -7,8 +9,13 @@ namespace {
 QIcon fromSizes(const QString &name, std::initializer_list<int> sizes)
 {
     QIcon icon;
-    for (const int size : sizes)
-        icon.addFile(QStringLiteral(":/images/%1-%2.png").arg(name).arg(size), QSize(size, size));
+    for (const int size : sizes) {
+        QImageReader reader(QStringLiteral(":/images/%1-%2.png").arg(name).arg(size), "png");
+        // Told the format, the reader decodes the PNG itself instead of loading every image
+        // format plugin to ask whether one of them would rather read it.
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

@@ -4,13 +4,11 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-DownloadManager::DownloadManager(QObject *parent) : QObject(parent)
-{
-    connect(&m_manager, &QNetworkAccessManager::finished, this, &DownloadManager::fileDownloaded);
-}
+DownloadManager::DownloadManager(QObject *parent) : QObject(parent) {}
 
 QNetworkReply *DownloadManager::startDownload(const QUrl &url, qint64 maxBytes)
 {
@@ -19,7 +17,11 @@ QNetworkReply *DownloadManager::startDownload(const QUrl &url, qint64 maxBytes)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     // Sizes are checked on the bytes as sent; a compressed body would make them meaningless.
     request.setRawHeader("Accept-Encoding", "identity");
-    QNetworkReply *reply = m_manager.get(request);
+    if (!m_manager) {
+        m_manager = new QNetworkAccessManager(this);
+        connect(m_manager, &QNetworkAccessManager::finished, this, &DownloadManager::fileDownloaded);
+    }
+    QNetworkReply *reply = m_manager->get(request);
 
     // readyRead, unlike the throttled downloadProgress, reports every arrival; nothing reads the
     // reply before it finishes, so what is available is all that has arrived.

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
 #include <QUrl>
 
 class QIODevice;
+class QNetworkAccessManager;
 class QNetworkReply;
 
 // Fetches the manifest and the update files, and stores received files in the program's folder.
@@ -34,6 +34,7 @@ public:
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
 
 private:
-    QNetworkAccessManager m_manager;
+    // Made at the first download: network access loads plugins and starts threads.
+    QNetworkAccessManager *m_manager = nullptr;
     QString m_programFolder;
 };
