@@ -74,7 +74,7 @@ private slots:
                               "selectedLocation=location_top_radio"));
         for (bool shown : {true, false}) {
             w.setVisible(shown); // the "hidden" key holds whether the window is shown
-            QVERIFY(readFile(QSettings().fileName()).contains(shown ? "hidden=true" : "hidden=false"));
+            QTRY_VERIFY(readFile(QSettings().fileName()).contains(shown ? "hidden=true" : "hidden=false"));
         }
 
         MainWindowTestAccess::librarySaver(w)->setDelay(10);

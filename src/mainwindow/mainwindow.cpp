@@ -157,7 +157,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    persistWindowState();
+    // Once the window is up: writing the preferences would delay its first appearance.
+    QTimer::singleShot(0, this, &MainWindow::persistWindowState);
 }
 
 void MainWindow::hideEvent(QHideEvent *event)

@@ -78,7 +78,9 @@ void MainWindow::languageSelected(int p_Num)
 
     languageIndex = p_Num;
     QSettings().setValue(PreferenceKeys::Language, p_Num);
-    // English is the language of the source texts, so it needs no translator.
+    // English is the language of the source texts, so it needs no translator, and the form, which
+    // starts out in English, no new texts when it stays English.
+    const bool wasTranslated = translator != nullptr;
     if (translator) {
         QCoreApplication::removeTranslator(translator);
         translator->deleteLater();
@@ -90,7 +92,8 @@ void MainWindow::languageSelected(int p_Num)
         QCoreApplication::installTranslator(translator);
     }
 
-    ui->retranslateUi(this);
+    if (translator || wasTranslated)
+        ui->retranslateUi(this);
     ui->language_box->clear();
     ui->language_box->addItem(tr("English"));
     ui->language_box->addItem(tr("Russian"));
