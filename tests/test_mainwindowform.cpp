@@ -10,6 +10,18 @@ class TestMainWindowForm : public QObject
     MainWindow w;
 
 private slots:
+    void startLoadsNoImagePluginsOrNetworkAccess() // each costs start-up time and memory
+    {
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QByteArray maps = readFile("/proc/self/maps");
+        if (maps.isEmpty())
+            QSKIP("no /proc on this system");
+        for (const char *library : {"/imageformats/", "/iconengines/", "/bearer/", "libjpeg", "libQt5Svg"})
+            QVERIFY2(!maps.contains(library), library);
+        w.hide();
+    }
+
     void radioIdsCountDownFromMinusTwoInScreenOrder()
     {
         const QString groups[]{"display 1 2 3 4 5 6 7 8", "duration 10 20 30 50 80 1000",

@@ -101,7 +101,12 @@ private slots:
         QCOMPARE(x.run("xprop", {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0,0,1280,400"}), 0);
         for (int run = 0; run < 2; ++run) {
             QByteArray shell;
+            QProcessEnvironment env = glimra.environment(); // OpenGL is loaded only when the user asks for it
+            run ? env.insert("QT_XCB_GL_INTEGRATION", "xcb_glx") : env.remove("QT_XCB_GL_INTEGRATION");
+            glimra.setEnvironment(env);
             QVERIFY(glimra.startAndWaitReady() && x.waitForMappedWindowOfClass(QStringLiteral("Glimra")));
+            QCOMPARE(readFile(QString("/proc/%1/maps").arg(glimra.process().processId())).contains("libGLX_mesa"),
+                     run == 1);
             QCOMPARE(x.run("xdotool", {"search", "--onlyvisible", "--class", "Glimra", "getwindowgeometry", "--shell"},
                            &shell),
                      0);

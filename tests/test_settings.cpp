@@ -114,6 +114,7 @@ private slots:
             QCOMPARE(w.windowTitle(), "Glimra");
             QCOMPARE(categories->item(categories->count() - 1)->text(), MainWindow::tr("Custom messages"));
             QCOMPARE(tile->findChild<QPushButton *>()->toolTip(), index ? "Удалить" : "Remove this image");
+            QTRY_COMPARE(w.findChildren<QTranslator *>().size(), index); // English is the source: none
         }
     }
 };
