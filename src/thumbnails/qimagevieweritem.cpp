@@ -42,6 +42,7 @@ QImageViewerItem::QImageViewerItem(QWidget *parent) : QWidget(parent)
     shade->hide();
 
     removeButton = new QPushButton(this);
+    // Through QPixmap, whose cache decodes the file once for all tiles.
     removeButton->setIcon(QIcon(QPixmap(QStringLiteral("://images/remove.png"))));
     removeButton->setToolTip(tr("Remove this image"));
     removeButton->setGeometry(10, 10, RemoveButtonSize, RemoveButtonSize);
