@@ -37,10 +37,13 @@ private slots:
         QVERIFY(unchecked.count() == 1 && grid.selectedList() == QStringList("/p/same.png"));
 
         QPointer<QImageViewerItem> removed = grid.at(1);
+        QList<int> grays; // the shade darkens the thumbnail while the mouse is over the tile
         for (QEvent hover : {QEvent(QEvent::Enter), QEvent(QEvent::Leave)}) {
             QApplication::sendEvent(removed, &hover);
             QCOMPARE(removed->findChild<QPushButton *>()->isVisible(), hover.type() == QEvent::Enter);
+            grays << qGray(removed->grab().toImage().pixel(removed->getImageLabel()->geometry().topLeft()));
         }
+        QVERIFY(grays.at(0) < grays.at(1));
         grid.checkAll();
         for (int i : {1, 0})
             grid.at(i)->findChild<QPushButton *>()->click();

@@ -7,7 +7,7 @@ QImageViewer::QImageViewer(QWidget *parent) : QScrollArea(parent)
     // The content keeps the size the grid computes; the scroll area only scrolls it.
     setWidgetResizable(false);
     setWidget(new QWidget);
-    widget()->setStyleSheet(QImageViewerItem::styleSheet());
+    widget()->setStyleSheet(QImageViewerItem::gridStyleSheet());
 }
 
 void QImageViewer::rearrangeItems(bool force)
@@ -39,7 +39,7 @@ void QImageViewer::addItem(QImageViewerItem *p_Item)
 void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items)
 {
     for (QImageViewerItem *item : p_Items) {
-        // A tile made inside the grid is not adopted again, which would restyle it.
+        // Tiles made inside the grid already have their parent.
         if (item->parentWidget() != widget())
             item->setParent(widget());
         items.append(item);

@@ -36,7 +36,7 @@ QImageViewerItem::QImageViewerItem(QWidget *parent) : QWidget(parent)
     checkLayout->addWidget(checkBox);
     mainLayout->addWidget(checkContainer);
 
-    // Coloured by styleSheet(), which the grid sets once for all its tiles.
+    // Coloured by gridStyleSheet(), which the grid sets once for all its tiles.
     shade = new QWidget(this);
     shade->setObjectName(QStringLiteral("shade"));
     shade->hide();
@@ -54,7 +54,7 @@ QImageViewerItem::QImageViewerItem(QWidget *parent) : QWidget(parent)
     connect(removeButton, &QPushButton::clicked, this, &QImageViewerItem::removeClicked);
 }
 
-QString QImageViewerItem::styleSheet()
+QString QImageViewerItem::gridStyleSheet()
 {
     return QStringLiteral("QImageViewerItem QWidget#shade {background-color: rgba(0, 0, 0, 64);}"
                           "QImageViewerItem QPushButton {background-color: rgba(81, 193, 201, 64);"

@@ -37,7 +37,7 @@ public:
 
     // The look of the shade and the remove button, for the widget that holds the tiles: one sheet
     // there costs far less than one per tile.
-    static QString styleSheet();
+    static QString gridStyleSheet();
 
 protected:
     void enterEvent(QEvent *event) override;
