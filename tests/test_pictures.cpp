@@ -37,10 +37,13 @@ private slots:
         QVERIFY(unchecked.count() == 1 && grid.selectedList() == QStringList("/p/same.png"));
 
         QPointer<QImageViewerItem> removed = grid.at(1);
+        QList<int> grays; // the shade darkens the thumbnail while the mouse is over the tile
         for (QEvent hover : {QEvent(QEvent::Enter), QEvent(QEvent::Leave)}) {
             QApplication::sendEvent(removed, &hover);
             QCOMPARE(removed->findChild<QPushButton *>()->isVisible(), hover.type() == QEvent::Enter);
+            grays << qGray(removed->grab().toImage().pixel(removed->getImageLabel()->geometry().topLeft()));
         }
+        QVERIFY(grays.at(0) < grays.at(1));
         grid.checkAll();
         for (int i : {1, 0})
             grid.at(i)->findChild<QPushButton *>()->click();
@@ -55,7 +58,7 @@ private slots:
         MessageBoxWatcher boxes;
         {
             MainWindow window; // one name twice; ".PNG" is not ".png"; an empty file is no picture
-            for (auto [name, height] : {std::pair{"a.png", 50}, {"x.y.PNG", 200}, {"a.png", 50}, {"no.png", 0}}) {
+            for (auto [name, height] : {std::pair{"a.png", 50}, {"x.y.PNG", 133}, {"a.png", 50}, {"no.png", 0}}) {
                 const QString path = QDir::home().filePath(name);
                 QVERIFY(height ? window.grab().toImage().scaled(100, height).save(path) : writeFile(path, {}));
                 window.setPictureChooser([path](QWidget *) { return path; });
@@ -69,9 +72,9 @@ private slots:
             MainWindowTestAccess::grid(window)->setItemSelected(images + "/a_1.png");
             window.writeGroups();
         }
-        MainWindow window; // the jpg comes first, thumbnails fit 96 pixels; the restored check is flashed
+        MainWindow window; // jpg first; thumbnails fit 96 pixels, rounded up (200x266: 73x96); the check is flashed
         QImageViewer *grid = MainWindowTestAccess::grid(window);
-        QCOMPARE(grid->at(0)->getImageLabel()->pixmap(Qt::ReturnByValue).size(), QSize(48, 96));
+        QCOMPARE(grid->at(0)->getImageLabel()->pixmap(Qt::ReturnByValue).size(), QSize(73, 96));
         QCOMPARE(grid->at(1)->getImageLabel()->pixmap(Qt::ReturnByValue).size(), QSize(96, 48));
         window.toggleActivity();
         QVERIFY(boxes.seen.size() == 1 && boxes.seen.first().text.contains("no.png") && window.messageList.size() == 1);

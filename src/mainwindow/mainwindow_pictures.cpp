@@ -11,27 +11,77 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QThreadPool>
 
-#include <memory>
+#include <vector>
 
 namespace {
 const int ThumbnailSide = 96;
+
+// The longer side becomes ThumbnailSide (a square fits by its height), and the other side is
+// rounded as smooth QPixmap::scaledToWidth/scaledToHeight round it: up, but for a ten-thousandth.
+QSize thumbnailSize(const QSize &picture)
+{
+    const qreal factor = qreal(ThumbnailSide) / qMax(picture.width(), picture.height());
+    return QSize(int(factor * picture.width() + 0.9999), int(factor * picture.height() + 0.9999));
+}
+
+// Decoded straight at the thumbnail size: the tile never needs the whole picture. Safe on any thread.
+QImage thumbnail(const QString &fileName)
+{
+    QImageReader reader(fileName);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return QImage();
+    reader.setScaledSize(thumbnailSize(size));
+    return reader.read();
+}
+
+QImageViewerItem *newTile(QImageViewer *grid, const QString &fileName)
+{
+    // Made inside the grid, so it is styled once, by the grid's style sheet.
+    auto *tile = new QImageViewerItem(grid->widget());
+    tile->setFileName(fileName);
+    return tile;
+}
+
+// An unreadable file still gets its tile, with an empty picture.
+void setThumbnail(QImageViewerItem *tile, QImage &&picture)
+{
+    QPixmap pixmap = QPixmap::fromImage(std::move(picture));
+    tile->setImage(&pixmap);
+}
 } // namespace
 
 void MainWindow::loadPictures()
 {
     const QString folder = FileManager::instance()->imagesPath();
+    QStringList files;
     // All JPGs first, then all PNGs; within a pass, the folder's own order.
     for (const QString &pattern : {QStringLiteral("*.jpg"), QStringLiteral("*.png")}) {
         QDirIterator it(folder, QStringList(pattern), QDir::Files);
         while (it.hasNext()) {
             it.next();
             // The same form as the paths of added pictures, so the library file's names match.
-            addImageToList(folder + QLatin1Char('/') + it.fileName());
+            files.append(folder + QLatin1Char('/') + it.fileName());
         }
     }
+
+    // The pictures are decoded on other threads while the tiles are made here.
+    std::vector<QImage> pictures(files.size());
+    QThreadPool decoders;
+    for (int i = 0; i < files.size(); ++i)
+        decoders.start([&pictures, &files, i] { pictures[i] = thumbnail(files.at(i)); });
+    QList<QImageViewerItem *> tiles;
+    for (const QString &file : qAsConst(files))
+        tiles.append(newTile(imageViewer, file));
+    decoders.waitForDone();
+    for (int i = 0; i < tiles.size(); ++i)
+        setThumbnail(tiles.at(i), std::move(pictures[i]));
+    imageViewer->addItems(tiles);
 }
 
 void MainWindow::browseForPicture()
@@ -64,18 +114,7 @@ void MainWindow::browseForPicture()
 
 void MainWindow::addImageToList(QString p_FileName)
 {
-    // The grid adopts the tile.
-    auto item = std::make_unique<QImageViewerItem>();
-    item->setFileName(p_FileName);
-
-    const QPixmap picture(p_FileName);
-    // An unreadable file still gets its tile, with an empty picture.
-    QPixmap thumbnail;
-    if (picture.width() > picture.height())
-        thumbnail = picture.scaledToWidth(ThumbnailSide, Qt::SmoothTransformation);
-    else if (!picture.isNull())
-        thumbnail = picture.scaledToHeight(ThumbnailSide, Qt::SmoothTransformation);
-    item->setImage(&thumbnail);
-
-    imageViewer->addItem(item.release());
+    QImageViewerItem *tile = newTile(imageViewer, p_FileName);
+    setThumbnail(tile, thumbnail(p_FileName));
+    imageViewer->addItem(tile);
 }

@@ -7,6 +7,7 @@ QImageViewer::QImageViewer(QWidget *parent) : QScrollArea(parent)
     // The content keeps the size the grid computes; the scroll area only scrolls it.
     setWidgetResizable(false);
     setWidget(new QWidget);
+    widget()->setStyleSheet(QImageViewerItem::gridStyleSheet());
 }
 
 void QImageViewer::rearrangeItems(bool force)
@@ -32,12 +33,21 @@ QImageViewerItem *QImageViewer::addItem()
 
 void QImageViewer::addItem(QImageViewerItem *p_Item)
 {
-    p_Item->setParent(widget());
-    items.append(p_Item);
-    connect(p_Item, &QImageViewerItem::removeRequest, this, &QImageViewer::removeRequested);
-    connect(p_Item, &QImageViewerItem::checked, this, &QImageViewer::contentChanged);
-    connect(p_Item, &QImageViewerItem::unchecked, this, &QImageViewer::contentChanged);
-    p_Item->show();
+    addItems({p_Item});
+}
+
+void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items)
+{
+    for (QImageViewerItem *item : p_Items) {
+        // Tiles made inside the grid already have their parent.
+        if (item->parentWidget() != widget())
+            item->setParent(widget());
+        items.append(item);
+        connect(item, &QImageViewerItem::removeRequest, this, &QImageViewer::removeRequested);
+        connect(item, &QImageViewerItem::checked, this, &QImageViewer::contentChanged);
+        connect(item, &QImageViewerItem::unchecked, this, &QImageViewer::contentChanged);
+        item->show();
+    }
     rearrangeItems(true);
     emit contentChanged();
 }

@@ -23,6 +23,8 @@ public slots:
     void rearrangeItems(bool force = false);
     QImageViewerItem *addItem();
     void addItem(QImageViewerItem *p_Item);
+    // Adopts the tiles in this order and lays the grid out once for all of them.
+    void addItems(const QList<QImageViewerItem *> &p_Items);
     void setItemSelected(const QString &name);
     void removeRequested(QImageViewerItem *p_Item);
     QStringList selectedList() const;

@@ -36,17 +36,14 @@ QImageViewerItem::QImageViewerItem(QWidget *parent) : QWidget(parent)
     checkLayout->addWidget(checkBox);
     mainLayout->addWidget(checkContainer);
 
+    // Coloured by gridStyleSheet(), which the grid sets once for all its tiles.
     shade = new QWidget(this);
-    shade->setStyleSheet(QStringLiteral("background-color: rgba(0, 0, 0, 64);"));
+    shade->setObjectName(QStringLiteral("shade"));
     shade->hide();
 
-    setStyleSheet(QStringLiteral("QPushButton {background-color: rgba(81, 193, 201, 64);"
-                                 "border: 1px solid rgba(81, 193, 201, 96);min-width: 1ex;min-height: 1ex;}"
-                                 "QPushButton:hover {background-color: rgba(97, 198, 205, 128);}"
-                                 "QPushButton:pressed {background-color: rgba(59, 182, 190, 196);}"));
-
     removeButton = new QPushButton(this);
-    removeButton->setIcon(QIcon(QStringLiteral("://images/remove.png")));
+    // Through QPixmap, whose cache decodes the file once for all tiles.
+    removeButton->setIcon(QIcon(QPixmap(QStringLiteral("://images/remove.png"))));
     removeButton->setToolTip(tr("Remove this image"));
     removeButton->setGeometry(10, 10, RemoveButtonSize, RemoveButtonSize);
     removeButton->hide();
@@ -55,6 +52,15 @@ QImageViewerItem::QImageViewerItem(QWidget *parent) : QWidget(parent)
     m_checked = false;
     connect(checkBox, &QCheckBox::clicked, this, &QImageViewerItem::checkClicked);
     connect(removeButton, &QPushButton::clicked, this, &QImageViewerItem::removeClicked);
+}
+
+QString QImageViewerItem::gridStyleSheet()
+{
+    return QStringLiteral("QImageViewerItem QWidget#shade {background-color: rgba(0, 0, 0, 64);}"
+                          "QImageViewerItem QPushButton {background-color: rgba(81, 193, 201, 64);"
+                          "border: 1px solid rgba(81, 193, 201, 96);min-width: 1ex;min-height: 1ex;}"
+                          "QImageViewerItem QPushButton:hover {background-color: rgba(97, 198, 205, 128);}"
+                          "QImageViewerItem QPushButton:pressed {background-color: rgba(59, 182, 190, 196);}");
 }
 
 void QImageViewerItem::setImage(QPixmap *p_Pixmap)

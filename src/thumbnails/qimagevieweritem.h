@@ -35,6 +35,10 @@ public slots:
 public:
     explicit QImageViewerItem(QWidget *parent = nullptr);
 
+    // The look of the shade and the remove button, for the widget that holds the tiles: one sheet
+    // there costs far less than one per tile.
+    static QString gridStyleSheet();
+
 protected:
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
