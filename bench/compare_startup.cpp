@@ -2,7 +2,9 @@
 // the time from spawn to the first window mapped, the resident memory once settled, and the
 // wake-ups (context switches) per second while idle with Glimra's window hidden.
 //
-//   compare_startup <Glimra> <minimal_window> [rounds] [idle seconds]
+//   compare_startup <Glimra> <minimal_window> [rounds] [idle seconds] [pictures folder]
+//
+// With a pictures folder, each Glimra start finds a copy of its files among its stored pictures.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -124,9 +126,15 @@ struct Figures
 };
 
 // One start of `program` in a fresh home; `hidden` starts Glimra with its window hidden.
+QString g_pictures;
+
 bool measure(Display &display, const QString &program, bool hidden, int idleSeconds, Figures &figures)
 {
     QTemporaryDir home;
+    const QString stored = home.path() + "/.local/share/Orvanta/Glimra/images/";
+    QDir().mkpath(stored);
+    for (const QString &name : QDir(g_pictures).entryList(QDir::Files))
+        QFile::copy(g_pictures + '/' + name, stored + name);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home.path());
     env.insert("XDG_CONFIG_HOME", home.path() + "/.config");
@@ -171,11 +179,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        out << "usage: compare_startup <Glimra> <minimal_window> [rounds] [idle seconds]\n";
+        out << "usage: compare_startup <Glimra> <minimal_window> [rounds] [idle seconds] [pictures folder]\n";
         return 2;
     }
     const int rounds = args.value(3, "11").toInt();
     const int idleSeconds = args.value(4, "20").toInt();
+    g_pictures = args.value(5);
     Display display;
     if (!display.start()) {
         out << "Xvfb did not start\n";
