@@ -102,6 +102,7 @@ void MainWindow::createImageViewer()
     ui->verticalLayout_7->removeWidget(ui->picture_bottom_widget);
     ui->verticalLayout_7->addWidget(imageViewer);
     ui->verticalLayout_7->addWidget(ui->picture_bottom_widget);
+    connect(imageViewer, &QImageViewer::tilesWanted, this, &MainWindow::makePendingTiles);
 }
 
 void MainWindow::createActions()

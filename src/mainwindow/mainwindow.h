@@ -156,6 +156,7 @@ private:
     void createOverlay();
     void createImageViewer();
     void loadPictures();
+    void makePendingTiles();
     void buildPlaceholderLibrary();
     void replaceOverlayLabel();
 

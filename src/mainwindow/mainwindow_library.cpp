@@ -77,12 +77,7 @@ QString MainWindow::libraryXml()
     const QString path = FileManager::instance()->messagesPath();
     if (keepUnreadableLibrary && QFileInfo::exists(path) && !preserveUnreadableLibrary(path))
         return QString();
-    QList<LibraryFile::Image> images;
-    for (int i = 0; i < imageViewer->count(); ++i) {
-        if (const QImageViewerItem *tile = imageViewer->at(i))
-            images.append({tile->getFileName(), tile->isChecked()});
-    }
-    return LibraryFile::toXml(categories, images);
+    return LibraryFile::toXml(categories, imageViewer->pictures());
 }
 
 void MainWindow::reportLibrarySaveResult(bool ok, const QString &errorString)

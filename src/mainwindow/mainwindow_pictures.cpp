@@ -69,18 +69,26 @@ void MainWindow::loadPictures()
             files.append(folder + QLatin1Char('/') + it.fileName());
         }
     }
+    // Their tiles are made when the grid is first shown (makePendingTiles).
+    imageViewer->addPending(files);
+}
 
+void MainWindow::makePendingTiles()
+{
+    const QList<QPair<QString, bool>> pictures = imageViewer->takePending();
     // The pictures are decoded on other threads while the tiles are made here.
-    std::vector<QImage> pictures(files.size());
+    std::vector<QImage> thumbnails(pictures.size());
     QThreadPool decoders;
-    for (int i = 0; i < files.size(); ++i)
-        decoders.start([&pictures, &files, i] { pictures[i] = thumbnail(files.at(i)); });
+    for (int i = 0; i < pictures.size(); ++i)
+        decoders.start([&thumbnails, &pictures, i] { thumbnails[i] = thumbnail(pictures.at(i).first); });
     QList<QImageViewerItem *> tiles;
-    for (const QString &file : qAsConst(files))
-        tiles.append(newTile(imageViewer, file));
+    for (const auto &picture : pictures) {
+        tiles.append(newTile(imageViewer, picture.first));
+        tiles.last()->setChecked(picture.second);
+    }
     decoders.waitForDone();
     for (int i = 0; i < tiles.size(); ++i)
-        setThumbnail(tiles.at(i), std::move(pictures[i]));
+        setThumbnail(tiles.at(i), std::move(thumbnails[i]));
     imageViewer->addItems(tiles);
 }
 

@@ -2,6 +2,8 @@
 
 #include "thumbnails/gridlayout.h"
 
+#include <utility>
+
 QImageViewer::QImageViewer(QWidget *parent) : QScrollArea(parent)
 {
     // The content keeps the size the grid computes; the scroll area only scrolls it.
@@ -38,6 +40,9 @@ void QImageViewer::addItem(QImageViewerItem *p_Item)
 
 void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items)
 {
+    // A new tile goes after every picture already listed.
+    if (!pending.isEmpty() && !adoptingPending)
+        emit tilesWanted();
     for (QImageViewerItem *item : p_Items) {
         // Tiles made inside the grid already have their parent.
         if (item->parentWidget() != widget())
@@ -49,11 +54,39 @@ void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items)
         item->show();
     }
     rearrangeItems(true);
-    emit contentChanged();
+    // Tiles for pictures already listed change nothing the user made.
+    if (!std::exchange(adoptingPending, false))
+        emit contentChanged();
+}
+
+void QImageViewer::addPending(const QStringList &fileNames)
+{
+    for (const QString &name : fileNames)
+        pending.append({name, false});
+    if (isVisible() && !pending.isEmpty())
+        emit tilesWanted();
+}
+
+QList<QPair<QString, bool>> QImageViewer::takePending()
+{
+    adoptingPending = true;
+    return std::exchange(pending, {});
+}
+
+QList<QPair<QString, bool>> QImageViewer::pictures() const
+{
+    QList<QPair<QString, bool>> all = pending;
+    for (const QImageViewerItem *item : items)
+        all.append({item->getFileName(), item->isChecked()});
+    return all;
 }
 
 void QImageViewer::setItemSelected(const QString &name)
 {
+    for (auto &picture : pending) {
+        if (picture.first == name)
+            picture.second = true;
+    }
     for (QImageViewerItem *item : qAsConst(items)) {
         if (item->getFileName() == name)
             item->setChecked(true);
@@ -74,6 +107,10 @@ void QImageViewer::removeRequested(QImageViewerItem *p_Item)
 QStringList QImageViewer::selectedList() const
 {
     QStringList names;
+    for (const auto &picture : pending) {
+        if (picture.second)
+            names.append(picture.first);
+    }
     for (const QImageViewerItem *item : items) {
         if (item->isChecked())
             names.append(item->getFileName());
@@ -89,12 +126,16 @@ void QImageViewer::retranslate()
 
 void QImageViewer::checkAll()
 {
+    for (auto &picture : pending)
+        picture.second = true;
     for (QImageViewerItem *item : qAsConst(items))
         item->setChecked(true);
 }
 
 void QImageViewer::uncheckAll()
 {
+    for (auto &picture : pending)
+        picture.second = false;
     for (QImageViewerItem *item : qAsConst(items))
         item->setChecked(false);
 }
@@ -103,4 +144,11 @@ void QImageViewer::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
     rearrangeItems(false);
+}
+
+void QImageViewer::showEvent(QShowEvent *event)
+{
+    QScrollArea::showEvent(event);
+    if (!pending.isEmpty())
+        emit tilesWanted();
 }

@@ -18,6 +18,8 @@ signals:
     void somethingMoved(QLabel *p_Label);
     // A tile was added, removed, checked or unchecked.
     void contentChanged();
+    // The grid is shown, or gets a tile, while pictures wait for theirs: make them now.
+    void tilesWanted();
 
 public slots:
     void rearrangeItems(bool force = false);
@@ -34,13 +36,26 @@ public slots:
     int count() const { return items.size(); }
     QImageViewerItem *at(int i) const { return items.at(i); }
 
+    // Pictures listed without tiles yet, in display order; tiles are made the first time they are
+    // wanted, so a start with many pictures does not wait for them. Until then the pictures count
+    // in selectedList(), pictures() and setItemSelected() as if they had tiles.
+    void addPending(const QStringList &fileNames);
+    // Hands the waiting pictures over (file name and whether it is checked) to have tiles made;
+    // the next addItems() is to adopt them.
+    QList<QPair<QString, bool>> takePending();
+    // Every picture in display order and whether it is checked, with or without its tile.
+    QList<QPair<QString, bool>> pictures() const;
+
 public:
     explicit QImageViewer(QWidget *parent = nullptr);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
-    // Display order.
+    // Display order; pictures still waiting for their tiles come before all tiles.
     QList<QImageViewerItem *> items;
+    QList<QPair<QString, bool>> pending;
+    bool adoptingPending = false;
 };
