@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +19,8 @@ private slots:
     void initTestCase();
     void startWithoutPictures();
     void startWithThousandPictures();
+    // The tiles are made when the pictures tab is first shown.
+    void showThousandPictures();
 
 private:
     static void useDataFolder(const QString &name);
@@ -69,6 +72,17 @@ void BenchPictures::startWithThousandPictures()
     QBENCHMARK
     {
         MainWindow window;
+    }
+}
+
+void BenchPictures::showThousandPictures()
+{
+    useDataFolder(QStringLiteral("thousand"));
+    QBENCHMARK
+    {
+        MainWindow window;
+        window.findChild<QTabWidget *>()->setCurrentIndex(1);
+        window.show();
     }
 }
 
