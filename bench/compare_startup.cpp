@@ -125,26 +125,33 @@ struct Figures
     QVector<double> startMs, residentMiB, wakeupsPerSecond;
 };
 
-// One start of `program` in a fresh home; `hidden` starts Glimra with its window hidden.
 QString g_pictures;
 
-bool measure(Display &display, const QString &program, bool hidden, int idleSeconds, Figures &figures)
+// A home that each program keeps for all its starts, as on a desktop, where every start but the
+// first finds its files in place; with a pictures folder, Glimra finds copies of its files among
+// its stored pictures.
+void prepareHome(const QString &home)
 {
-    QTemporaryDir home;
-    const QString stored = home.path() + "/.local/share/Orvanta/Glimra/images/";
+    const QString stored = home + "/.local/share/Orvanta/Glimra/images/";
     QDir().mkpath(stored);
     for (const QString &name : QDir(g_pictures).entryList(QDir::Files))
         QFile::copy(g_pictures + '/' + name, stored + name);
+}
+
+// One start of `program`; `hidden` starts Glimra with its window hidden.
+bool measure(Display &display, const QString &program, const QString &home, bool hidden, int idleSeconds,
+             Figures &figures)
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.path() + "/.config");
-    env.insert("XDG_DATA_HOME", home.path() + "/.local/share");
-    env.insert("XDG_CACHE_HOME", home.path() + "/.cache");
-    env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
+    env.insert("XDG_DATA_HOME", home + "/.local/share");
+    env.insert("XDG_CACHE_HOME", home + "/.cache");
+    env.insert("XDG_RUNTIME_DIR", home);
     env.insert("DISPLAY", display.name);
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("GLIMRA_UPDATE_URL", "http://127.0.0.1:9/updates/"); // nothing listens there
-    QSettings(home.path() + "/.config/Orvanta/Glimra.conf", QSettings::IniFormat).setValue("hidden", !hidden);
+    QSettings(home + "/.config/Orvanta/Glimra.conf", QSettings::IniFormat).setValue("hidden", !hidden);
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -190,25 +197,34 @@ int main(int argc, char **argv)
         out << "Xvfb did not start\n";
         return 1;
     }
-    Figures glimra, minimal;
+    QTemporaryDir glimraHome, minimalHome;
+    prepareHome(glimraHome.path());
+    const QString homes[] = {glimraHome.path(), minimalHome.path()};
+    const auto start = [&](int which, bool hidden, int idle, Figures &figures) {
+        return measure(display, args[1 + which], homes[which], hidden, idle, figures);
+    };
+    Figures glimra, minimal, firstStarts;
+    if (!start(0, false, 0, firstStarts) || !start(1, false, 0, firstStarts)) {
+        out << "a first start failed\n";
+        return 1;
+    }
     for (int round = 0; round < rounds; ++round) {
         // Alternating, so that a busy moment of the machine hits both alike.
-        const bool glimraFirst = round % 2 == 0;
-        if (!measure(display, args[glimraFirst ? 1 : 2], false, 0, glimraFirst ? glimra : minimal) ||
-            !measure(display, args[glimraFirst ? 2 : 1], false, 0, glimraFirst ? minimal : glimra)) {
+        const int first = round % 2;
+        if (!start(first, false, 0, first ? minimal : glimra) ||
+            !start(1 - first, false, 0, first ? glimra : minimal)) {
             out << "a start failed\n";
             return 1;
         }
     }
-    if (idleSeconds > 0 && (!measure(display, args[1], true, idleSeconds, glimra) ||
-                            !measure(display, args[2], true, idleSeconds, minimal))) {
+    if (idleSeconds > 0 && (!start(0, true, idleSeconds, glimra) || !start(1, true, idleSeconds, minimal))) {
         out << "an idle run failed\n";
         return 1;
     }
     const auto line = [](const char *what, double g, double m) {
         out << QString::asprintf("%-26s Glimra %8.2f   minimal %8.2f   ratio %.2f\n", what, g, m, m ? g / m : 0);
     };
-    out << "medians of " << rounds << " starts each, alternating\n";
+    out << "medians of " << rounds << " starts each, alternating, after a first start of each in its home\n";
     line("start to window mapped, ms", median(glimra.startMs), median(minimal.startMs));
     line("resident memory, MiB", median(glimra.residentMiB), median(minimal.residentMiB));
     if (idleSeconds > 0)

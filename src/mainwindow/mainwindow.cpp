@@ -98,6 +98,9 @@ void MainWindow::createImageViewer()
 {
     imageViewer = new QImageViewer(ui->tab_2);
     imageViewer->setFrameShape(QFrame::NoFrame);
+    // Style sheets only where they are needed: one on the window would make every widget in it
+    // go through the (slow) style sheet style.
+    imageViewer->setStyleSheet(QStringLiteral("QImageViewer, QImageViewer QWidget { background-color: white; }"));
     // The grid fills the tab; the button bar stays below it.
     ui->verticalLayout_7->removeWidget(ui->picture_bottom_widget);
     ui->verticalLayout_7->addWidget(imageViewer);

@@ -77,7 +77,10 @@ void MainWindow::languageSelected(int p_Num)
     languageChanging = true;
 
     languageIndex = p_Num;
-    QSettings().setValue(PreferenceKeys::Language, p_Num);
+    QSettings store;
+    // Setting even the same value rewrites the whole file.
+    if (!store.contains(PreferenceKeys::Language) || store.value(PreferenceKeys::Language).toInt() != p_Num)
+        store.setValue(PreferenceKeys::Language, p_Num);
     // English is the language of the source texts, so it needs no translator, and the form, which
     // starts out in English, no new texts when it stays English.
     const bool wasTranslated = translator != nullptr;
@@ -92,13 +95,14 @@ void MainWindow::languageSelected(int p_Num)
         QCoreApplication::installTranslator(translator);
     }
 
-    if (translator || wasTranslated)
+    if (translator || wasTranslated) {
         ui->retranslateUi(this);
-    ui->language_box->clear();
-    ui->language_box->addItem(tr("English"));
-    ui->language_box->addItem(tr("Russian"));
-    if (imageViewer)
-        imageViewer->retranslate();
+        ui->language_box->clear();
+        ui->language_box->addItem(tr("English"));
+        ui->language_box->addItem(tr("Russian"));
+        if (imageViewer)
+            imageViewer->retranslate();
+    }
 
     showCustomRowText();
 
