@@ -1,6 +1,8 @@
 // Wake-ups per second of a program left idle after an update check that could not reach its
 // server, as a build with an update key makes at every start.
-//   QT_QPA_PLATFORM=offscreen ./build/bench/bench_idle [seconds]
+//   ./build/bench/bench_idle [seconds]
+#include "procstat.h"
+
 #include "updater/updatedialog.h"
 
 #include <QApplication>
@@ -13,20 +15,6 @@
 #include <QTimer>
 
 namespace {
-
-qint64 contextSwitches(qint64 pid)
-{
-    qint64 sum = 0;
-    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
-    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks + QLatin1Char('/') + task + QStringLiteral("/status"));
-        status.open(QIODevice::ReadOnly);
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.contains("ctxt_switches:"))
-                sum += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
-    }
-    return sum;
-}
 
 void runEventLoopFor(int ms)
 {
@@ -54,6 +42,8 @@ int runChecker(int argc, char **argv)
 int main(int argc, char **argv)
 {
     qputenv("GLIMRA_UPDATE_URL", "http://127.0.0.1:9/updates/"); // nothing listens there
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && qstrcmp(argv[1], "--checker") == 0)
         return runChecker(argc, argv);
     QCoreApplication app(argc, argv);

@@ -1,3 +1,4 @@
+#include "benchmain.h"
 #include "library/libraryfile.h"
 #include "library/messageitem.h"
 #include "mainwindow/mainwindow.h"
@@ -51,19 +52,6 @@ void BenchLargeLibrary::startAndQuitWithManySubcategories()
     }
 }
 
-int main(int argc, char **argv)
-{
-    // A home of its own: the benchmark writes a library file.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("GLIMRA_UPDATE_URL", "http://127.0.0.1:9/updates/");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Glimra"));
-    QApplication::setOrganizationName(QStringLiteral("Orvanta"));
-    BenchLargeLibrary bench;
-    return QTest::qExec(&bench, argc, argv);
-}
+GLIMRA_BENCH_MAIN(BenchLargeLibrary)
 
 #include "bench_largelibrary.moc"

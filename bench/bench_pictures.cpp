@@ -1,3 +1,4 @@
+#include "benchmain.h"
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
@@ -86,20 +87,6 @@ void BenchPictures::showThousandPictures()
     }
 }
 
-int main(int argc, char **argv)
-{
-    // A home of its own, so the pictures folder holds exactly what the benchmark puts there.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("GLIMRA_UPDATE_URL", "http://127.0.0.1:9/updates/");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Glimra"));
-    QApplication::setOrganizationName(QStringLiteral("Orvanta"));
-    BenchPictures bench;
-    return QTest::qExec(&bench, argc, argv);
-}
+GLIMRA_BENCH_MAIN(BenchPictures)
 
 #include "bench_pictures.moc"

@@ -5,6 +5,8 @@
 //   compare_startup <Glimra> <minimal_window> [rounds] [idle seconds] [pictures folder]
 //
 // With a pictures folder, each Glimra start finds a copy of its files among its stored pictures.
+#include "procstat.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -97,20 +99,6 @@ qint64 residentKiB(qint64 pid)
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLongLong();
     return -1;
-}
-
-qint64 contextSwitches(qint64 pid)
-{
-    qint64 sum = 0;
-    for (const QString &task :
-         QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(QStringLiteral("/proc/%1/task/%2/status").arg(pid).arg(task));
-        status.open(QIODevice::ReadOnly);
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.contains("ctxt_switches:"))
-                sum += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
-    }
-    return sum;
 }
 
 double median(QVector<double> values)
