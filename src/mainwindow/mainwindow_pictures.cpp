@@ -89,7 +89,7 @@ void MainWindow::makePendingTiles()
     decoders.waitForDone();
     for (int i = 0; i < tiles.size(); ++i)
         setThumbnail(tiles.at(i), std::move(thumbnails[i]));
-    imageViewer->addItems(tiles);
+    imageViewer->addItems(tiles, true);
 }
 
 void MainWindow::browseForPicture()

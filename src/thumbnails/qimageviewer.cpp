@@ -38,10 +38,10 @@ void QImageViewer::addItem(QImageViewerItem *p_Item)
     addItems({p_Item});
 }
 
-void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items)
+void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items, bool listedBefore)
 {
     // A new tile goes after every picture already listed.
-    if (!pending.isEmpty() && !adoptingPending)
+    if (!pending.isEmpty())
         emit tilesWanted();
     for (QImageViewerItem *item : p_Items) {
         // Tiles made inside the grid already have their parent.
@@ -54,8 +54,7 @@ void QImageViewer::addItems(const QList<QImageViewerItem *> &p_Items)
         item->show();
     }
     rearrangeItems(true);
-    // Tiles for pictures already listed change nothing the user made.
-    if (!std::exchange(adoptingPending, false))
+    if (!listedBefore)
         emit contentChanged();
 }
 
@@ -69,7 +68,6 @@ void QImageViewer::addPending(const QStringList &fileNames)
 
 QList<QPair<QString, bool>> QImageViewer::takePending()
 {
-    adoptingPending = true;
     return std::exchange(pending, {});
 }
 

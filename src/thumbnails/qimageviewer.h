@@ -26,7 +26,8 @@ public slots:
     QImageViewerItem *addItem();
     void addItem(QImageViewerItem *p_Item);
     // Adopts the tiles in this order and lays the grid out once for all of them.
-    void addItems(const QList<QImageViewerItem *> &p_Items);
+    // `listedBefore`: the tiles of pictures already listed (takePending()), which changes nothing.
+    void addItems(const QList<QImageViewerItem *> &p_Items, bool listedBefore = false);
     void setItemSelected(const QString &name);
     void removeRequested(QImageViewerItem *p_Item);
     QStringList selectedList() const;
@@ -40,8 +41,7 @@ public slots:
     // wanted, so a start with many pictures does not wait for them. Until then the pictures count
     // in selectedList(), pictures() and setItemSelected() as if they had tiles.
     void addPending(const QStringList &fileNames);
-    // Hands the waiting pictures over (file name and whether it is checked) to have tiles made;
-    // the next addItems() is to adopt them.
+    // Hands the waiting pictures over (file name and whether it is checked) to have tiles made.
     QList<QPair<QString, bool>> takePending();
     // Every picture in display order and whether it is checked, with or without its tile.
     QList<QPair<QString, bool>> pictures() const;
@@ -57,5 +57,4 @@ private:
     // Display order; pictures still waiting for their tiles come before all tiles.
     QList<QImageViewerItem *> items;
     QList<QPair<QString, bool>> pending;
-    bool adoptingPending = false;
 };
