@@ -8,7 +8,9 @@ GLIMRA_PACKAGES=(
     cmake make g++ pkg-config ccache
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5
     libssl-dev zlib1g-dev openssl
-    xvfb xauth x11-utils xdotool imagemagick
+    qttranslations5-l10n libqt5x11extras5-dev
+    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
+    xcompmgr trayer openbox desktop-file-utils libglib2.0-bin
 )
 # Only for .ci/wincheck, the compile check of the Windows build.
 GLIMRA_WINCHECK_PACKAGES=(g++-mingw-w64-x86-64)
