@@ -2,15 +2,24 @@
 
 #include <QDeadlineTimer>
 #include <QStandardPaths>
+#include <QTest>
 
-bool XServer::start(int timeoutMs)
+#ifndef Q_OS_WIN
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
+
+bool XServer::start(int timeoutMs, const QStringList &extraArguments)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty())
         return false;
     // -displayfd picks a free display and reports it on standard output once clients can connect;
     // -noreset keeps root properties set by short-lived clients such as xprop.
-    m_process.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
+    QStringList arguments{"-displayfd", "1", "-nolisten", "tcp", "-noreset"};
+    arguments += extraArguments.isEmpty() ? QStringList{"-screen", "0", "1280x800x24"} : extraArguments;
+    m_process.start(xvfb, arguments);
     QDeadlineTimer deadline(timeoutMs);
     QByteArray out;
     while (!out.contains('\n') && !deadline.hasExpired() && m_process.waitForStarted(timeoutMs) &&
@@ -24,6 +33,8 @@ bool XServer::start(int timeoutMs)
 
 void XServer::kill()
 {
+    while (!m_clients.empty())
+        stopClient(m_clients.back()->program());
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
         m_process.waitForFinished(10000);
@@ -61,4 +72,58 @@ bool XServer::pressKey(const QString &windowTitle, const QString &key) const
 bool XServer::waitForMappedWindowOfClass(const QString &windowClass) const
 {
     return run("xdotool", {"search", "--sync", "--onlyvisible", "--class", windowClass}) == 0;
+}
+
+bool XServer::startClient(const QString &program, const QStringList &arguments, const QByteArray &selection)
+{
+    auto client = std::make_unique<QProcess>();
+    client->setProcessEnvironment(environment(QProcessEnvironment::systemEnvironment()));
+    client->setProcessChannelMode(QProcess::ForwardedChannels);
+    client->start(program, arguments);
+    if (!client->waitForStarted(30000))
+        return false;
+    const QProcess *started = client.get();
+    m_clients.push_back(std::move(client));
+    return QTest::qWaitFor([&] { return selectionOwned(selection) || started->state() != QProcess::Running; }, 30000) &&
+           started->state() == QProcess::Running;
+}
+
+void XServer::stopClient(const QString &program)
+{
+    for (auto it = m_clients.begin(); it != m_clients.end();) {
+        if ((*it)->program() == program) {
+            (*it)->terminate();
+            if (!(*it)->waitForFinished(10000)) {
+                (*it)->kill();
+                (*it)->waitForFinished(10000);
+            }
+            it = m_clients.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool XServer::selectionOwned(const QByteArray &selection) const
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(selection)
+    return false;
+#else
+    xcb_connection_t *connection = xcb_connect(m_display.toLocal8Bit().constData(), nullptr);
+    bool owned = false;
+    if (!xcb_connection_has_error(connection)) {
+        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(selection.size()), selection.constData()), nullptr);
+        if (atom) {
+            xcb_get_selection_owner_reply_t *owner =
+                xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            owned = owner && owner->owner != XCB_NONE;
+            std::free(owner);
+            std::free(atom);
+        }
+    }
+    xcb_disconnect(connection);
+    return owned;
+#endif
 }

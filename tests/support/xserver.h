@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+#include <vector>
 
 // A private Xvfb for tests whose behaviour depends on a real X server. It is ready when it has
 // written its display number, which Xvfb does only once it accepts clients.
@@ -15,8 +19,9 @@ public:
     XServer(const XServer &) = delete;
     XServer &operator=(const XServer &) = delete;
 
-    // False when Xvfb is missing or did not come up.
-    bool start(int timeoutMs = 30000);
+    // False when Xvfb is missing or did not come up. `extraArguments` go to Xvfb (more screens,
+    // +xinerama, ...); without them one 1280x800 screen.
+    bool start(int timeoutMs = 30000, const QStringList &extraArguments = {});
     void kill();
     QString display() const { return m_display; }
     // `base` with DISPLAY pointing here and Qt on its xcb platform.
@@ -30,9 +35,17 @@ public:
     // not end in time. `output` receives its standard output.
     int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr) const;
 
+    // Desktop parts: starts `program` in the background and waits until it owns `selection`
+    // ("_NET_WM_CM_S0" for a compositor, "_NET_SYSTEM_TRAY_S0" for a tray, "WM_S0" for a window
+    // manager), which is when it is ready. It runs until stopClient(program) or kill().
+    bool startClient(const QString &program, const QStringList &arguments, const QByteArray &selection);
+    void stopClient(const QString &program);
+    bool selectionOwned(const QByteArray &selection) const;
+
 private:
     static QStringList byTitle(const QString &title) { return {"search", "--sync", "--name", '^' + title + '$'}; }
 
     QProcess m_process;
     QString m_display;
+    std::vector<std::unique_ptr<QProcess>> m_clients;
 };
