@@ -40,15 +40,20 @@ private slots:
 
     void placementTruncatesAndStaysOnScreen()
     {
-        // Screen and widget size, r1 (picks y), r2 (picks x) → centre, top, bottom, random.
+        // Screen origin and size, widget size, r1 (picks y), r2 (picks x) → centre, top, bottom, random.
         for (const auto &[in, out] : QList<QPair<QList<int>, QList<QPoint>>>{
-                 {{1920, 1080, 201, 50, 1031, 1719}, {{860, 515}, {860, 83}, {860, 922}, {1719, 0}}},
-                 {{1366, 768, 200, 50, 0, 0}, {{583, 359}, {583, 51}, {583, 642}, {0, 0}}},
-                 {{100, 100, 301, 31, 30, 99999}, {{-100, 35}, {-100, -5}, {-100, 59}, {0, 30}}},
-                 {{800, 600, 100, 900, 99999, 702}, {{350, -150}, {350, -390}, {350, -360}, {1, 0}}}}) {
-            const int sw = in[0], sh = in[1], w = in[2], h = in[3];
-            QCOMPARE((QList<QPoint>{Placement::center(sw, sh, w, h), Placement::top(sw, sh, w, h),
-                                    Placement::bottom(sw, sh, w, h), Placement::random(sw, sh, w, h, in[4], in[5])}),
+                 {{0, 0, 1920, 1080, 201, 50, 1031, 1719}, {{860, 515}, {860, 83}, {860, 922}, {1719, 0}}},
+                 {{0, 0, 1366, 768, 200, 50, 0, 0}, {{583, 359}, {583, 51}, {583, 642}, {0, 0}}},
+                 {{0, 0, 100, 100, 301, 31, 30, 99999}, {{-100, 35}, {-100, -5}, {-100, 59}, {0, 30}}},
+                 {{0, 0, 800, 600, 100, 900, 99999, 702}, {{350, -150}, {350, -390}, {350, -360}, {1, 0}}},
+                 // A primary monitor right of another one, and one above-left of the first.
+                 {{1920, 0, 1280, 1024, 200, 50, 1031, 1719}, {{2460, 487}, {2460, 77}, {2460, 872}, {2558, 56}}},
+                 {{-1366, -768, 1366, 768, 200, 50, 0, 0},
+                  {{-783, -409}, {-783, -717}, {-783, -126}, {-1366, -768}}}}) {
+            const QRect screen(in[0], in[1], in[2], in[3]);
+            const QSize size(in[4], in[5]);
+            QCOMPARE((QList<QPoint>{Placement::center(screen, size), Placement::top(screen, size),
+                                    Placement::bottom(screen, size), Placement::random(screen, size, in[6], in[7])}),
                      out);
         }
     }

@@ -72,10 +72,10 @@ private slots:
         QCOMPARE(Access::opacityEffect(w)->opacity(), duration < 20 ? 0.15 : 1.0);
         QVERIFY(Access::overlay(w)->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QVERIFY(Access::overlayLabel(w)->styleSheet().contains(Settings::instance()->messageColor()));
-        const QSize s = QGuiApplication::primaryScreen()->geometry().size(), o = Access::overlay(w)->size();
-        const int sw = s.width(), sh = s.height(), ow = o.width(), oh = o.height();
-        const QList<QPoint> at{Placement::center(sw, sh, ow, oh), Placement::top(sw, sh, ow, oh),
-                               Placement::bottom(sw, sh, ow, oh), Placement::random(sw, sh, ow, oh, r1, r2)};
+        const QRect s = QGuiApplication::primaryScreen()->geometry();
+        const QSize o = Access::overlay(w)->size();
+        const QList<QPoint> at{Placement::center(s, o), Placement::top(s, o), Placement::bottom(s, o),
+                               Placement::random(s, o, r1, r2)};
         QCOMPARE(Access::overlay(w)->pos(), at.value(QStringList{"center", "top", "bottom", "random"}.indexOf(place)));
 
         w.findChild<QAbstractButton *>(QStringLiteral("display_%1_sec_radio").arg(9 - display))->click();

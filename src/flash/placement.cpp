@@ -18,24 +18,26 @@ int within(int screen, int size, int r)
 
 } // namespace
 
-QPoint center(int screenWidth, int screenHeight, int width, int height)
+QPoint center(const QRect &screen, const QSize &size)
 {
-    return {centred(screenWidth, width), centred(screenHeight, height)};
+    return screen.topLeft() + QPoint(centred(screen.width(), size.width()), centred(screen.height(), size.height()));
 }
 
-QPoint top(int screenWidth, int screenHeight, int width, int height)
+QPoint top(const QRect &screen, const QSize &size)
 {
-    return {centred(screenWidth, width), screenHeight / 10 - height / 2};
+    return screen.topLeft() + QPoint(centred(screen.width(), size.width()), screen.height() / 10 - size.height() / 2);
 }
 
-QPoint bottom(int screenWidth, int screenHeight, int width, int height)
+QPoint bottom(const QRect &screen, const QSize &size)
 {
-    return {centred(screenWidth, width), screenHeight - screenHeight / 10 - height};
+    return screen.topLeft() +
+           QPoint(centred(screen.width(), size.width()), screen.height() - screen.height() / 10 - size.height());
 }
 
-QPoint random(int screenWidth, int screenHeight, int width, int height, int r1, int r2)
+QPoint random(const QRect &screen, const QSize &size, int r1, int r2)
 {
-    return {within(screenWidth, width, r2), within(screenHeight, height, r1)};
+    return screen.topLeft() +
+           QPoint(within(screen.width(), size.width(), r2), within(screen.height(), size.height(), r1));
 }
 
 } // namespace Placement

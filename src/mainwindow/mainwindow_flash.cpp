@@ -21,10 +21,11 @@
 
 namespace {
 
-QSize primaryScreenSize()
+// The whole primary screen, panels included, at its place among the monitors.
+QRect primaryScreenGeometry()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize();
+    return screen ? screen->geometry() : QRect();
 }
 
 } // namespace
@@ -155,29 +156,25 @@ int MainWindow::getDurationTime()
 
 void MainWindow::alignCenterWidget(QWidget *widget)
 {
-    const QSize screen = primaryScreenSize();
-    widget->move(Placement::center(screen.width(), screen.height(), widget->width(), widget->height()));
+    widget->move(Placement::center(primaryScreenGeometry(), widget->size()));
 }
 
 void MainWindow::alignTopWidget(QWidget *widget)
 {
-    const QSize screen = primaryScreenSize();
-    widget->move(Placement::top(screen.width(), screen.height(), widget->width(), widget->height()));
+    widget->move(Placement::top(primaryScreenGeometry(), widget->size()));
 }
 
 void MainWindow::alignBottomWidget(QWidget *widget)
 {
-    const QSize screen = primaryScreenSize();
-    widget->move(Placement::bottom(screen.width(), screen.height(), widget->width(), widget->height()));
+    widget->move(Placement::bottom(primaryScreenGeometry(), widget->size()));
 }
 
 void MainWindow::alignRandomWidget(QWidget *widget)
 {
-    const QSize screen = primaryScreenSize();
     // y is drawn before x.
     const int r1 = Random::next();
     const int r2 = Random::next();
-    widget->move(Placement::random(screen.width(), screen.height(), widget->width(), widget->height(), r1, r2));
+    widget->move(Placement::random(primaryScreenGeometry(), widget->size(), r1, r2));
 }
 
 int MainWindow::randInt(int p_Low, int p_High)
