@@ -2,6 +2,7 @@
 #include "processcontrol.h"
 #include "testhome.h"
 #include "testpaths.h"
+#include "xserver.h"
 
 class TestStartup : public QObject
 {
@@ -46,6 +47,33 @@ private slots:
     }
 
     // At start an update's leftover goes, legacy pictures move in and the log-on entry names this program.
+    void windowScalesWithTheDesktop()
+    {
+        // The same window at 1x and at 2x (what GNOME and Xfce set at 200 % on X11).
+        XServer x;
+        if (!x.start(30000, {"-screen", "0", "3840x2160x24"}))
+            QSKIP("Xvfb is not available");
+        QList<int> widths;
+        for (const char *dpi : {"96", "192"}) {
+            QCOMPARE(x.run("xprop", {"-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER",
+                                     QStringLiteral("Xft.dpi:\t%1\n").arg(dpi)}),
+                     0);
+            GlimraProcess glimra;
+            glimra.setEnvironment(x.environment(glimra.environment()));
+            QVERIFY(glimra.startAndWaitReady() && x.waitForMappedWindowOfClass(QStringLiteral("Glimra")));
+            QByteArray width;
+            QCOMPARE(x.run("xdotool", {"search", "--onlyvisible", "--class", "Glimra", "getwindowgeometry", "--shell"},
+                           &width),
+                     0);
+            width = width.mid(width.indexOf("WIDTH=") + 6);
+            widths << width.left(width.indexOf('\n')).toInt();
+            QCOMPARE(glimra.terminate(), 0);
+        }
+        // Fixed pixel sizes double too; fonts alone would make it about 1.6 times as wide.
+        QVERIFY2(widths[1] >= 1500 && widths[1] >= widths[0] * 19 / 10,
+                 qPrintable(QStringLiteral("%1 px at 96 dpi, %2 px at 192 dpi").arg(widths[0]).arg(widths[1])));
+    }
+
     void startTidiesUp()
     {
         GlimraProcess program;
