@@ -29,15 +29,18 @@ QSize thumbnailSize(const QSize &picture)
     return QSize(int(factor * picture.width() + 0.9999), int(factor * picture.height() + 0.9999));
 }
 
-// Decoded straight at the thumbnail size: the tile never needs the whole picture. Safe on any thread.
-QImage thumbnail(const QString &fileName)
+// Decoded straight at the thumbnail size in device pixels (sharp on a 2x screen): the tile never
+// needs the whole picture. Safe on any thread.
+QImage thumbnail(const QString &fileName, qreal pixelRatio)
 {
     QImageReader reader(fileName);
     const QSize size = reader.size();
     if (!size.isValid())
         return QImage();
-    reader.setScaledSize(thumbnailSize(size));
-    return reader.read();
+    reader.setScaledSize(thumbnailSize(size) * pixelRatio);
+    QImage image = reader.read();
+    image.setDevicePixelRatio(pixelRatio);
+    return image;
 }
 
 QImageViewerItem *newTile(QImageViewer *grid, const QString &fileName)
@@ -79,8 +82,10 @@ void MainWindow::makePendingTiles()
     // The pictures are decoded on other threads while the tiles are made here.
     std::vector<QImage> thumbnails(pictures.size());
     QThreadPool decoders;
+    const qreal pixelRatio = imageViewer->devicePixelRatioF();
     for (int i = 0; i < pictures.size(); ++i)
-        decoders.start([&thumbnails, &pictures, i] { thumbnails[i] = thumbnail(pictures.at(i).first); });
+        decoders.start(
+            [&thumbnails, &pictures, i, pixelRatio] { thumbnails[i] = thumbnail(pictures.at(i).first, pixelRatio); });
     QList<QImageViewerItem *> tiles;
     for (const auto &picture : pictures) {
         tiles.append(newTile(imageViewer, picture.first));
@@ -123,6 +128,6 @@ void MainWindow::browseForPicture()
 void MainWindow::addImageToList(QString p_FileName)
 {
     QImageViewerItem *tile = newTile(imageViewer, p_FileName);
-    setThumbnail(tile, thumbnail(p_FileName));
+    setThumbnail(tile, thumbnail(p_FileName, imageViewer->devicePixelRatioF()));
     imageViewer->addItem(tile);
 }
