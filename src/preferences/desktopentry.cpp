@@ -13,11 +13,11 @@ bool isGroupHeader(const QString &line)
     return line.startsWith(QLatin1Char('['));
 }
 
-// The key of a `Key=Value` line (spaces around `=` do not count); null for other lines.
+// The key of a `Key=Value` line (spaces around `=` do not count); null for lines without `=`.
 QString keyOf(const QString &line)
 {
     const int equals = line.indexOf(QLatin1Char('='));
-    if (equals < 0 || line.startsWith(QLatin1Char('#')))
+    if (equals < 0)
         return QString();
     return line.left(equals).trimmed();
 }
