@@ -32,9 +32,8 @@ Settings *Settings::instance()
 
 Settings::Settings() : m_store(new QSettings(this))
 {
-    // Re-register so that the entry always names the executable that runs now.
-    if (isAutostartOn())
-        setIsAutostartOn(true);
+    // The entry always names the executable that runs now; one the user switched off stays off.
+    Autostart::refresh(autostartCommand());
 }
 
 Settings::~Settings() = default;

@@ -1,15 +1,38 @@
 #include "preferences/autostart.h"
 
 #include "core/atomicfile.h"
+#include "preferences/desktopentry.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTextStream>
 
 namespace Autostart {
+
+namespace {
+
+// Tray programs wait for the panel that shows their icon: KDE orders by this key, GNOME only
+// offers a delay in seconds.
+const char *const kPanelKeys[][2] = {{"X-GNOME-Autostart-Delay", "5"}, {"X-KDE-autostart-after", "panel"}};
+
+QString readEntry()
+{
+    QFile file(desktopFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeEntry(const QString &text)
+{
+    const QString path = desktopFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    writeFileAtomically(path, text.toUtf8());
+}
+
+} // namespace
 
 QString desktopFilePath()
 {
@@ -17,47 +40,44 @@ QString desktopFilePath()
            QStringLiteral("/autostart/Glimra.desktop");
 }
 
-QString command()
+QString commandFor(const QString &programPath)
 {
-    // Inside a quoted Exec argument, the desktop entry format wants these four escaped.
-    QString path = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
-    QString escaped;
-    for (const QChar c : path) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
+    return DesktopEntry::execFor(programPath);
 }
 
-static QString execValue()
+QString command()
 {
-    QFile file(desktopFilePath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.startsWith(QLatin1String("Exec=")))
-            return line.mid(5).trimmed();
-    }
-    return QString();
+    return commandFor(QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath());
 }
 
 bool isPresent()
 {
-    return !execValue().isEmpty();
+    const QString entry = readEntry();
+    return !DesktopEntry::value(entry, QStringLiteral("Exec")).isEmpty() && !DesktopEntry::isSwitchedOff(entry);
 }
 
 void write(const QString &command)
 {
-    const QString path = desktopFilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QByteArray entry = "[Desktop Entry]\nType=Application\nName=Glimra\n";
-    entry += "Exec=" + command.toUtf8() + '\n';
-    entry += "Icon=glimra\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
-    writeFileAtomically(path, entry);
+    QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Glimra\nExec=") + command +
+                    QStringLiteral("\nIcon=glimra\nTerminal=false\n");
+    for (const auto &key : kPanelKeys)
+        entry += QLatin1String(key[0]) + QLatin1Char('=') + QLatin1String(key[1]) + QLatin1Char('\n');
+    writeEntry(entry);
+}
+
+void refresh(const QString &command)
+{
+    const QString entry = readEntry();
+    if (DesktopEntry::value(entry, QStringLiteral("Exec")).isEmpty())
+        return;
+    QString updated = DesktopEntry::withValue(entry, QStringLiteral("Exec"), command);
+    // Entries written before these keys existed get them; ones the user changed keep their value.
+    for (const auto &key : kPanelKeys) {
+        if (DesktopEntry::value(updated, QLatin1String(key[0])).isNull())
+            updated = DesktopEntry::withValue(updated, QLatin1String(key[0]), QLatin1String(key[1]));
+    }
+    if (updated != entry)
+        writeEntry(updated);
 }
 
 void remove()
