@@ -71,6 +71,7 @@ private slots:
         QCOMPARE(ms(), qMakePair(display * 1000, duration));
         QCOMPARE(Access::opacityEffect(w)->opacity(), duration < 20 ? 0.15 : 1.0);
         QVERIFY(Access::overlay(w)->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(Access::overlay(w)->mask().isEmpty()); // composed: translucent, not cut to its content
         QVERIFY(Access::overlayLabel(w)->styleSheet().contains(Settings::instance()->messageColor()));
         const QRect s = QGuiApplication::primaryScreen()->geometry();
         const QSize o = Access::overlay(w)->size();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "flash/showing.h"
+
 #include <QFont>
 #include <QList>
 #include <QMainWindow>
@@ -159,6 +161,9 @@ private:
     void makePendingTiles();
     void buildPlaceholderLibrary();
     void replaceOverlayLabel();
+    // The current label's colour and the overlay's translucency or shape, from the chosen
+    // colour and duration and whether this session's desktop composes.
+    void applyOverlayLook();
 
     Ui::MainWindow *ui = nullptr;
 
@@ -178,6 +183,9 @@ private:
     QDialog *overlay = nullptr;
     QLabel *overlayLabel = nullptr;
     QGraphicsOpacityEffect *opacityEffect = nullptr;
+    // Asked at every start: compositors come and go with the desktop's settings.
+    bool overlayComposited = true;
+    Showing::Look overlayLook;
 
     // Tray and pictures.
     QSystemTrayIcon *trayIcon = nullptr;

@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "core/random.h"
+#include "flash/compositor.h"
 #include "flash/flashsession.h"
 #include "flash/placement.h"
 #include "flash/showing.h"
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -78,15 +80,29 @@ void MainWindow::startActivity()
 
     Settings::instance()->setActive(true);
     overlayLabel->setFont(currentFont);
-    overlayLabel->setStyleSheet(Showing::labelStyleSheet(Settings::instance()->messageColor()));
+    overlayComposited = Compositor::isRunning();
+    applyOverlayLook();
 
     showTimer->setInterval(getDisplayTime());
-    const int duration = getDurationTime();
-    opacityEffect->setOpacity(Showing::opacityFor(duration));
-    hideTimer->setInterval(Showing::hideIntervalFor(duration));
+    hideTimer->setInterval(Showing::hideIntervalFor(getDurationTime()));
 
     showTimeout();
     ui->start_button->setText(tr("Stop"));
+}
+
+void MainWindow::applyOverlayLook()
+{
+    if (!overlay)
+        return;
+    overlayLook = Showing::lookFor(Settings::instance()->messageColor(), getDurationTime(), overlayComposited,
+                                   overlay->palette().color(QPalette::Window));
+    overlayLabel->setStyleSheet(overlayLook.labelStyleSheet);
+    opacityEffect->setOpacity(overlayLook.effectOpacity);
+    // A shaped overlay paints its own background: the glyphs' edges then blend with a known colour,
+    // not with the black that an uncomposed transparent pixel shows.
+    overlay->setAttribute(Qt::WA_NoSystemBackground, !overlayLook.shaped);
+    if (!overlayLook.shaped)
+        overlay->clearMask();
 }
 
 void MainWindow::stopActivity()
@@ -111,12 +127,24 @@ void MainWindow::showTimeout()
         return;
 
     const MessageItem *entry = messageList.at(currentMessage);
-    if (entry->type() == MessageItem::PictureType)
-        overlayLabel->setPixmap(entry->pixmap());
-    else
+    if (entry->type() != MessageItem::PictureType)
         overlayLabel->setText(entry->text());
+    else if (overlayLook.pictureOpacity < 1.0)
+        overlayLabel->setPixmap(QPixmap::fromImage(Showing::blended(
+            entry->pixmap().toImage(), overlay->palette().color(QPalette::Window), overlayLook.pictureOpacity)));
+    else
+        overlayLabel->setPixmap(entry->pixmap());
     overlayLabel->adjustSize();
     overlay->adjustSize();
+    if (overlayLook.shaped) {
+        // Only what the label draws is kept of the window; the desktop shows everywhere else.
+        const qreal ratio = overlay->devicePixelRatioF();
+        QImage content(overlayLabel->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        content.setDevicePixelRatio(ratio);
+        content.fill(Qt::transparent);
+        overlayLabel->render(&content, QPoint(), QRegion(), QWidget::DrawChildren);
+        overlay->setMask(Showing::opaqueRegion(content, Showing::ShapeAlphaThreshold).translated(overlayLabel->pos()));
+    }
 
     currentMessage = FlashSession::nextIndex(currentMessage, messageList.size());
 

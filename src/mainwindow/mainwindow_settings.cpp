@@ -54,11 +54,9 @@ void MainWindow::durationSelected(int p_Num)
     durationId = p_Num;
     QSettings().setValue(PreferenceKeys::Duration, p_Num);
     writeSettings();
-    const int duration = getDurationTime();
-    if (opacityEffect)
-        opacityEffect->setOpacity(Showing::opacityFor(duration));
+    applyOverlayLook();
     if (hideTimer)
-        hideTimer->setInterval(Showing::hideIntervalFor(duration));
+        hideTimer->setInterval(Showing::hideIntervalFor(getDurationTime()));
 }
 
 void MainWindow::locationSelected(int p_Num)
@@ -133,8 +131,7 @@ void MainWindow::on_colorButton_clicked()
     qDebug().noquote() << QStringLiteral("MainWindow choosedColor is ") + color.name();
     Settings::instance()->setMessageColor(color.name());
     updateColorLabel();
-    if (overlayLabel)
-        overlayLabel->setStyleSheet(Showing::labelStyleSheet(Settings::instance()->messageColor()));
+    applyOverlayLook();
 }
 
 void MainWindow::restoreSettings()
