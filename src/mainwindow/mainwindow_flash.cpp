@@ -86,6 +86,7 @@ void MainWindow::startActivity()
 
     showTimeout();
     ui->start_button->setText(tr("Stop"));
+    showSessionInTray(true);
 }
 
 void MainWindow::stopActivity()
@@ -96,6 +97,7 @@ void MainWindow::stopActivity()
         hideTimeout();
     showTimer->stop();
     ui->start_button->setText(tr("Start"));
+    showSessionInTray(false);
 }
 
 void MainWindow::buildMessageList()
