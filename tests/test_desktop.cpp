@@ -48,8 +48,8 @@ bool press(const XServer &x, const QString &title, const QString &key)
     return QTest::qWaitFor([&] { return client(x, title).active; }, 10000) && x.run("xdotool", {"key", key}) == 0;
 }
 
-// Closes the client titled `title` as its close button does until `done` holds; now and then a
-// request sent under load goes unanswered by the window manager or the program.
+// Closes the client titled `title` as its close button does until `done` holds: under load, openbox
+// now and then drops a request sent just after a window appeared (the next one passes at once).
 bool closeUntil(const XServer &x, const QString &title, const std::function<bool()> &done)
 {
     for (int i = 0; i < 10; ++i) {
