@@ -19,6 +19,10 @@
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
+    <message>
+        <source>(latest version)</source>
+        <translation>(последняя версия)</translation>
+    </message>
 </context>
 <context>
     <name>DownloadManager</name>
@@ -231,6 +235,18 @@
     <message>
         <source>Quit</source>
         <translation>Выход</translation>
+    </message>
+    <message>
+        <source>%1 — flashing</source>
+        <translation>%1 — идёт показ</translation>
+    </message>
+    <message>
+        <source>No notification area</source>
+        <translation>Нет области уведомлений</translation>
+    </message>
+    <message>
+        <source>This desktop has no notification area for Glimra&apos;s icon, so the window stays in the task bar when closed, and a running session goes on. To quit Glimra, press %1.</source>
+        <translation>На этом рабочем столе нет области уведомлений для значка Glimra, поэтому закрытое окно остаётся на панели задач, а начатый показ продолжается. Чтобы выйти из Glimra, нажмите %1.</translation>
     </message>
     <message>
         <source>Error!</source>

@@ -15,7 +15,8 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
     ui->name_label->setText(QStringLiteral("<span style=\" font-size:24pt;\">") + QApplication::applicationName() +
                             QStringLiteral("</span>"));
     ui->version_label->setText(QStringLiteral("<span style=\" font-size:18pt;\">") +
-                               QApplication::applicationVersion() + QStringLiteral("</span> (latest version)"));
+                               QApplication::applicationVersion() + QStringLiteral("</span> ") +
+                               tr("(latest version)"));
     ui->icon_label->setPixmap(QApplication::windowIcon().pixmap(128, 128, QIcon::Normal, QIcon::Off));
 
     connect(ui->close_button, &QPushButton::clicked, this, &AboutDialog::close);

@@ -7,7 +7,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QWidget>
 
 namespace {
 constexpr char kAck = '\x06';
@@ -103,23 +102,6 @@ bool SingleApplication::sendMessage(const QString &message, int timeout)
     }
     char ack = 0;
     return socket.getChar(&ack) && ack == kAck;
-}
-
-void SingleApplication::setActivationWindow(QWidget *window, bool activateOnMessage)
-{
-    m_activationWindow = window;
-    disconnect(this, &SingleApplication::messageReceived, this, &SingleApplication::activateWindow);
-    if (activateOnMessage)
-        connect(this, &SingleApplication::messageReceived, this, &SingleApplication::activateWindow);
-}
-
-void SingleApplication::activateWindow()
-{
-    if (!m_activationWindow)
-        return;
-    m_activationWindow->setWindowState(m_activationWindow->windowState() & ~Qt::WindowMinimized);
-    m_activationWindow->raise();
-    m_activationWindow->activateWindow();
 }
 
 void SingleApplication::onNewConnection()

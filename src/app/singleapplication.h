@@ -10,7 +10,7 @@ class QLocalServer;
 class QLockFile;
 
 // A QApplication that knows whether another copy of the same executable already runs for the
-// same user, can send that copy a text message and raises a chosen window when one arrives.
+// same user and can send that copy a text message.
 // Built on a local socket whose name derives from the executable's path and the user, kept where
 // other users cannot reach it; a peer of another user is ignored at either end.
 //
@@ -24,10 +24,6 @@ class SingleApplication : public QApplication
 signals:
     void messageReceived(const QString &message);
 
-public slots:
-    // Un-minimises, raises and focuses the activation window.
-    void activateWindow();
-
 public:
     SingleApplication(int &argc, char **argv);
     ~SingleApplication() override;
@@ -38,7 +34,8 @@ public:
     // True only when the running copy received the whole message and confirmed it within the time-out.
     bool sendMessage(const QString &message, int timeout = 5000);
 
-    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
+    // The window that messages are about; what a message does to it is up to the receiver.
+    void setActivationWindow(QWidget *window) { m_activationWindow = window; }
     QWidget *activationWindow() const { return m_activationWindow; }
 
     QString serverName() const { return m_serverName; }

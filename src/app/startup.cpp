@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <QThread>
 #include <QTime>
 #include <QTimer>
@@ -102,13 +103,16 @@ int runGlimra(int argc, char **argv)
     MainWindow window;
     window.languageSelected(language);
     window.setWindowTitle(QCoreApplication::applicationName());
-    app.setActivationWindow(&window, true);
+    app.setActivationWindow(&window);
+    QObject::connect(&app, &SingleApplication::messageReceived, &window, &MainWindow::bringToFront);
 
     if (arguments.size() == 3 && arguments.at(1) == QLatin1String("-i"))
         window.parseMessagesFromText(arguments.at(2));
 
     app.setQuitOnLastWindowClosed(false);
-    window.setVisible(QSettings().value(PreferenceKeys::Hidden, true).toBool());
+    // Without a notification area a window started hidden could not be reached.
+    window.setVisible(QSettings().value(PreferenceKeys::Hidden, true).toBool() ||
+                      !QSystemTrayIcon::isSystemTrayAvailable());
     // Resumed from inside the event loop, so that a quit request arriving while the "nothing
     // selected" box is open ends the program instead of only that box.
     if (Settings::instance()->isActive())

@@ -13,8 +13,10 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSessionManager>
 #include <QTimer>
 #include <QTranslator>
@@ -27,7 +29,8 @@ const char kWebsite[] = "https://www.orvanta.example/glimra/";
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    // The box is kept only for its stored value; closing the window always hides it.
+    // The box is kept only for its stored value; closing the window hides it (or, with no
+    // notification area to bring it back from, minimises it).
     ui->minimize_box->hide();
 
     languageChanging = false;
@@ -110,10 +113,14 @@ void MainWindow::createImageViewer()
 
 void MainWindow::createActions()
 {
-    restoreAction = new QAction(windowIcon(), tr("Open Glimra..."), this);
-    connect(restoreAction, &QAction::triggered, this, &QWidget::show);
-    quitAction = new QAction(AppIcons::quit(), tr("Quit"), this);
+    restoreAction = new QAction(windowIcon(), QString(), this);
+    connect(restoreAction, &QAction::triggered, this, &MainWindow::bringToFront);
+    quitAction = new QAction(AppIcons::quit(), QString(), this);
+    // Ctrl+Q everywhere (QKeySequence::Quit has none on Windows); it is the only way out
+    // of the window when there is no notification area.
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    addAction(quitAction);
 }
 
 void MainWindow::createTrayIcon()
@@ -127,7 +134,7 @@ void MainWindow::createTrayIcon()
 
     trayIcon = new QSystemTrayIcon(this);
     trayIcon->setContextMenu(trayIconMenu);
-    trayIcon->setToolTip(QCoreApplication::applicationName());
+    retranslateTray();
     connect(trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
     trayIcon->setIcon(AppIcons::program());
     trayIcon->setVisible(true);
@@ -136,7 +143,29 @@ void MainWindow::createTrayIcon()
 void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason p_Reason)
 {
     if (p_Reason == QSystemTrayIcon::Trigger)
-        show();
+        bringToFront();
+}
+
+void MainWindow::bringToFront()
+{
+    show();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+}
+
+void MainWindow::retranslateTray()
+{
+    restoreAction->setText(tr("Open Glimra..."));
+    quitAction->setText(tr("Quit"));
+    const QString name = QCoreApplication::applicationName();
+    trayIcon->setToolTip(sessionInTray ? tr("%1 — flashing").arg(name) : name);
+}
+
+void MainWindow::showSessionInTray(bool running)
+{
+    sessionInTray = running;
+    retranslateTray();
 }
 
 void MainWindow::linkActivated(QString p_Action)
@@ -154,8 +183,23 @@ void MainWindow::linkActivated(QString p_Action)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    hide();
-    QMainWindow::closeEvent(event);
+    // Asked each time: a panel may come or go while the program runs.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    // Hidden, the window could not be brought back (short of a second start): it is minimised.
+    event->ignore();
+    if (!noTrayExplained) {
+        noTrayExplained = true;
+        QMessageBox::information(
+            this, tr("No notification area"),
+            tr("This desktop has no notification area for Glimra's icon, so the window stays in the task bar "
+               "when closed, and a running session goes on. To quit Glimra, press %1.")
+                .arg(quitAction->shortcut().toString(QKeySequence::NativeText)));
+    }
+    showMinimized();
 }
 
 void MainWindow::showEvent(QShowEvent *event)

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class LibrarySaver;
@@ -46,6 +47,10 @@ public:
     // --- flash session (mainwindow_flash.cpp)
     void startActivity();
     void stopActivity();
+
+    // --- window and tray (mainwindow.cpp)
+    // Shows the window un-minimised, raised and active: tray click, tray menu and a second start.
+    void bringToFront();
 
     // --- library browser (mainwindow_browser.cpp)
     QListWidgetItem *createListItem(MessageItem *item) const;
@@ -174,6 +179,8 @@ private:
     int languageIndex = -1;
     bool languageChanging = false;
     QTranslator *translator = nullptr;
+    // Qt's own texts (standard buttons, dialogs) for the chosen language.
+    std::unique_ptr<QTranslator> qtTranslator;
     QFont currentFont;
 
     // Flash engine.
@@ -193,6 +200,12 @@ private:
     QAction *restoreAction = nullptr;
     QAction *quitAction = nullptr;
     QImageViewer *imageViewer = nullptr;
+    // The tray's texts in the current language; the tooltip tells whether a session runs.
+    void retranslateTray();
+    void showSessionInTray(bool running);
+    bool sessionInTray = false;
+    // Without a notification area a closed window stays in the task bar; said once a run.
+    bool noTrayExplained = false;
 
     PictureChooser pictureChooser;
 

@@ -88,6 +88,7 @@ void MainWindow::startActivity()
 
     showTimeout();
     ui->start_button->setText(tr("Stop"));
+    showSessionInTray(true);
 }
 
 void MainWindow::applyOverlayLook()
@@ -113,6 +114,7 @@ void MainWindow::stopActivity()
         hideTimeout();
     showTimer->stop();
     ui->start_button->setText(tr("Start"));
+    showSessionInTray(false);
 }
 
 void MainWindow::buildMessageList()

@@ -15,6 +15,7 @@
 #include <QFontDialog>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -87,10 +88,14 @@ void MainWindow::languageSelected(int p_Num)
         translator->deleteLater();
         translator = nullptr;
     }
+    qtTranslator.reset();
     if (p_Num == kRussianIndex) {
         translator = new QTranslator(this);
         translator->load(QStringLiteral("://glimra_ru"));
         QCoreApplication::installTranslator(translator);
+        qtTranslator = std::make_unique<QTranslator>();
+        if (qtTranslator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtTranslator.get());
     }
 
     if (translator || wasTranslated) {
@@ -103,6 +108,7 @@ void MainWindow::languageSelected(int p_Num)
     }
 
     showCustomRowText();
+    retranslateTray();
 
     ui->language_box->setCurrentIndex(languageIndex);
     setWindowTitle(QCoreApplication::applicationName());

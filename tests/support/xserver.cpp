@@ -104,6 +104,39 @@ void XServer::stopClient(const QString &program)
     }
 }
 
+bool XServer::closeWindow(quint32 window) const
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(window)
+    return false;
+#else
+    xcb_connection_t *connection = xcb_connect(m_display.toLocal8Bit().constData(), nullptr);
+    const QByteArray name = "_NET_CLOSE_WINDOW";
+    xcb_intern_atom_reply_t *atom =
+        xcb_connection_has_error(connection)
+            ? nullptr
+            : xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()),
+                                    nullptr);
+    const bool sent = atom != nullptr;
+    if (atom) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = atom->atom;
+        event.data.data32[1] = 2; // from a pager or task bar
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&event));
+        xcb_flush(connection);
+        std::free(atom);
+    }
+    const bool delivered = sent && !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return delivered;
+#endif
+}
+
 bool XServer::selectionOwned(const QByteArray &selection) const
 {
 #ifdef Q_OS_WIN

@@ -31,6 +31,8 @@ public:
     bool waitForWindow(const QString &windowTitle) const { return run("xdotool", byTitle(windowTitle)) == 0; }
     bool pressKey(const QString &windowTitle, const QString &key) const;
     bool waitForMappedWindowOfClass(const QString &windowClass) const;
+    // Asks the window manager to close the window (as its close button or a task bar does).
+    bool closeWindow(quint32 window) const;
     // Runs an X client (xdotool, xprop, ...) against this display; its exit code, -1 when it did
     // not end in time. `output` receives its standard output.
     int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr) const;
