@@ -29,6 +29,8 @@ private slots:
             QSKIP("Xvfb is not available");
         if (compositor && !x.startClient("xcompmgr", {}, "_NET_WM_CM_S0"))
             QSKIP("xcompmgr is not available");
+        // With a tray to live in, the window stays closed and the overlay is the only window shown.
+        QVERIFY(x.startClient("trayer", {"--edge", "bottom"}, "_NET_SYSTEM_TRAY_S0"));
         // xcompmgr paints its own grey in place of a plain root colour: light as well.
         QCOMPARE(x.run("xsetroot", {"-solid", "white"}), 0);
         GlimraProcess glimra;
@@ -39,7 +41,7 @@ private slots:
                                                            "on\" SELECTED=\"1\"/></SUBCATEGORY></CATEGORY></GROUPS>")));
         for (const auto &[key, value] :
              QList<QPair<QString, QVariant>>{{"isActive", true},
-                                             {"hidden", false}, // in the tray: the overlay is the only window shown
+                                             {"hidden", false},
                                              {"Glimra/duration", -7}, // a second per showing
                                              {"Glimra/display", -2},  // and a second between two
                                              {"Glimra/location", -2}, // centre
@@ -53,8 +55,10 @@ private slots:
         int dark = 0, changed = 0; // pixels inside it: dark ones, and all that are not the desktop
         for (int attempt = 0; attempt < 150 && dark == 0; ++attempt) {
             QByteArray shell, ppm;
-            if (x.run("xdotool", {"search", "--onlyvisible", "--class", "Glimra", "getwindowgeometry", "--shell"},
-                      &shell) != 0 ||
+            if (x.run(
+                    "xdotool",
+                    {"search", "--maxdepth", "1", "--onlyvisible", "--class", "Glimra", "getwindowgeometry", "--shell"},
+                    &shell) != 0 ||
                 x.run("import", {"-window", "root", "ppm:-"}, &ppm) != 0)
                 continue;
             QHash<QByteArray, int> g;
