@@ -15,125 +15,72 @@ private slots:
     // Made before any entry exists, so its own re-registration finds none.
     void initTestCase() { Settings::instance(); }
 
-    void execQuotesAndEscapesThePath_data()
+    void desktopEntryText()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/opt/Glimra/Glimra"
-                               << R"("/opt/Glimra/Glimra")";
-        QTest::newRow("space") << "/home/a b/Glimra"
-                               << R"("/home/a b/Glimra")";
-        QTest::newRow("dollar") << "/x/$HOME/G"
-                                << R"("/x/\\$HOME/G")";
-        QTest::newRow("double quote") << R"(/x/say "hi"/G)"
-                                      << R"("/x/say \\"hi\\"/G")";
-        QTest::newRow("backtick") << "/x/`id`/G"
-                                  << R"("/x/\\`id\\`/G")";
-        QTest::newRow("backslash") << R"(/x/a\b/G)"
-                                   << R"("/x/a\\\\b/G")";
-        QTest::newRow("newline, tab") << "/x/a\nb\tc/G"
-                                      << R"("/x/a\nb\tc/G")";
-        QTest::newRow("percent") << "/x/100%/G"
-                                 << R"(/usr/bin/env "/x/100%%/G")";
-    }
+        // Program path, then its Exec value.
+        const QStringList exec{
+            "/opt/Glimra/Glimra", R"("/opt/Glimra/Glimra")", "/home/a b/Glimra", R"("/home/a b/Glimra")",
+            "/x/$HOME/G",         R"("/x/\\$HOME/G")",       R"(/x/say "hi"/G)", R"("/x/say \\"hi\\"/G")",
+            "/x/`id`/G",          R"("/x/\\`id\\`/G")",      R"(/x/a\b/G)",      R"("/x/a\\\\b/G")",
+            "/x/a\nb\tc/G",       R"("/x/a\nb\tc/G")",       "/x/100%/G",        R"(/usr/bin/env "/x/100%%/G")"};
+        for (int i = 0; i < exec.size(); i += 2)
+            QCOMPARE(DesktopEntry::execFor(exec[i]), exec[i + 1]);
 
-    void execQuotesAndEscapesThePath()
-    {
-        QFETCH(QString, path);
-        QTEST(DesktopEntry::execFor(path), "exec");
-    }
+        // Only the entry's own keys switch it off: not a localized one, nor one of another group.
+        const QString h = "[Desktop Entry]\nExec=x\n";
+        for (const QString &off : {h + "Hidden=true\n", h + "Hidden = true\n", h + "X-GNOME-Autostart-enabled=false\n",
+                                   h + "X-GNOME-Autostart-enabled=0\n"})
+            QVERIFY2(DesktopEntry::isSwitchedOff(off), qPrintable(off));
+        for (const QString &on :
+             {h, h + "Hidden=false\n", h + "X-GNOME-Autostart-enabled=true\n", h + "Hidden[de]=true\n",
+              h + "[Desktop Action quit]\nHidden=true\n", "[Other]\nX-GNOME-Autostart-enabled=false\n" + h})
+            QVERIFY2(!DesktopEntry::isSwitchedOff(on), qPrintable(on));
 
-    void switchedOffOnlyByTheEntrysOwnKeys_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("off");
-        const QString head = "[Desktop Entry]\nExec=x\n";
-        QTest::newRow("no switch") << head << false;
-        QTest::newRow("Hidden=true") << head + "Hidden=true\n" << true;
-        QTest::newRow("Hidden = true") << head + "Hidden = true\n" << true;
-        QTest::newRow("Hidden=false") << head + "Hidden=false\n" << false;
-        QTest::newRow("GNOME false") << head + "X-GNOME-Autostart-enabled=false\n" << true;
-        QTest::newRow("GNOME 0") << head + "X-GNOME-Autostart-enabled=0\n" << true;
-        QTest::newRow("GNOME true") << head + "X-GNOME-Autostart-enabled=true\n" << false;
-        QTest::newRow("localized key") << head + "Hidden[de]=true\n" << false;
-        QTest::newRow("other group") << head + "[Desktop Action quit]\nHidden=true\n" << false;
-        QTest::newRow("before the group") << "[Other]\nX-GNOME-Autostart-enabled=false\n" + head << false;
-    }
-
-    void switchedOffOnlyByTheEntrysOwnKeys()
-    {
-        QFETCH(QString, text);
-        QTEST(DesktopEntry::isSwitchedOff(text), "off");
-    }
-
-    void settingAValueKeepsTheRest_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("in place") << "# mine\n[Desktop Entry]\nExec = old\nHidden=true\n"
-                                  << "# mine\n[Desktop Entry]\nExec=new\nHidden=true\n";
-        QTest::newRow("end of the group") << "[Desktop Entry]\nName=G\n\n[Desktop Action a]\nExec=a\n"
-                                          << "[Desktop Entry]\nName=G\nExec=new\n\n[Desktop Action a]\nExec=a\n";
-        QTest::newRow("no group") << ""
-                                  << "[Desktop Entry]\nExec=new\n";
-    }
-
-    void settingAValueKeepsTheRest()
-    {
-        QFETCH(QString, text);
-        QTEST(DesktopEntry::withValue(text, "Exec", "new"), "expected");
+        // Setting a value keeps the rest: in place, at the end of the group, in a new group.
+        for (const auto &[text, expected] :
+             QList<QPair<QString, QString>>{{"# mine\n[Desktop Entry]\nExec = old\nHidden=true\n",
+                                             "# mine\n[Desktop Entry]\nExec=new\nHidden=true\n"},
+                                            {"[Desktop Entry]\nName=G\n\n[Desktop Action a]\nExec=a\n",
+                                             "[Desktop Entry]\nName=G\nExec=new\n\n[Desktop Action a]\nExec=a\n"},
+                                            {"", "[Desktop Entry]\nExec=new\n"}})
+            QCOMPARE(DesktopEntry::withValue(text, "Exec", "new"), expected);
     }
 
 #ifndef Q_OS_WIN
-    void init()
+    // Re-registration leaves no entry and an empty one as they are, points any other at the program
+    // and keeps the user's switch and keys; ticking the box switches it on, unticking removes it.
+    void refreshKeepsTheSwitchUntilTheUserTicks()
     {
+        const QString path = Autostart::desktopFilePath();
         Autostart::remove();
-    }
-
-    // Re-registration points the entry at the program and keeps the user's switch and keys;
-    // ticking the box switches it on, unticking removes it.
-    void switchStaysUntilTheUserTicks_data()
-    {
-        QTest::addColumn<QString>("switchLine");
-        QTest::addColumn<bool>("present");
-        QTest::newRow("off for KDE") << "Hidden=true" << false;
-        QTest::newRow("off for GNOME") << "X-GNOME-Autostart-enabled=false" << false;
-        QTest::newRow("on for GNOME") << "X-GNOME-Autostart-enabled=true" << true;
-        QTest::newRow("shown") << "Hidden=false" << true;
-    }
-
-    void switchStaysUntilTheUserTicks()
-    {
-        QFETCH(QString, switchLine);
-        QFETCH(bool, present);
-        const QString path = Autostart::desktopFilePath();
-        QVERIFY(writeFile(path, "[Desktop Entry]\nExec=\"/old/Glimra\"\n" + switchLine.toUtf8() + "\nX-Mine=1\n"));
-        QCOMPARE(Autostart::isPresent(), present);
-        Autostart::refresh(Autostart::commandFor("/new/Glimra"));
-        QString entry = QString::fromUtf8(readFile(path));
-        QCOMPARE(DesktopEntry::value(entry, "Exec"), QString("\"/new/Glimra\""));
-        QVERIFY2(entry.contains(switchLine + "\nX-Mine=1\n"), qPrintable(entry));
-        QCOMPARE(DesktopEntry::value(entry, "X-KDE-autostart-after"), QString("panel"));
-        QCOMPARE(Autostart::isPresent(), present);
-
-        Settings::instance()->setIsAutostartOn(true);
-        entry = QString::fromUtf8(readFile(path));
-        QVERIFY2(Autostart::isPresent() && !entry.contains("Hidden") && !entry.contains("enabled") &&
-                     entry.contains("\nX-KDE-autostart-after=panel\n"),
-                 qPrintable(entry));
-        Settings::instance()->setIsAutostartOn(false);
-        QVERIFY(!QFile::exists(path));
-    }
-
-    void refreshLeavesNoEntryAsItIs()
-    {
-        const QString path = Autostart::desktopFilePath();
         Autostart::refresh("\"/new/Glimra\"");
         QVERIFY(!QFile::exists(path));
         QVERIFY(writeFile(path, "[Desktop Entry]\nExec=\n"));
         QVERIFY(!Autostart::isPresent());
         Autostart::refresh("\"/new/Glimra\"");
         QCOMPARE(readFile(path), "[Desktop Entry]\nExec=\n");
+
+        for (const auto &[line, present] : QList<QPair<QString, bool>>{{"Hidden=true", false},
+                                                                       {"X-GNOME-Autostart-enabled=false", false},
+                                                                       {"X-GNOME-Autostart-enabled=true", true},
+                                                                       {"Hidden=false", true}}) {
+            QVERIFY(writeFile(path, "[Desktop Entry]\nExec=\"/old/Glimra\"\n" + line.toUtf8() + "\nX-Mine=1\n"));
+            QCOMPARE(Autostart::isPresent(), present);
+            Autostart::refresh(Autostart::commandFor("/new/Glimra"));
+            QString entry = QString::fromUtf8(readFile(path));
+            QCOMPARE(DesktopEntry::value(entry, "Exec"), QString("\"/new/Glimra\""));
+            QVERIFY2(entry.contains(line + "\nX-Mine=1\n"), qPrintable(entry));
+            QCOMPARE(DesktopEntry::value(entry, "X-KDE-autostart-after"), QString("panel"));
+            QCOMPARE(Autostart::isPresent(), present);
+
+            Settings::instance()->setIsAutostartOn(true);
+            entry = QString::fromUtf8(readFile(path));
+            QVERIFY2(Autostart::isPresent() && !entry.contains("Hidden") && !entry.contains("enabled") &&
+                         entry.contains("\nX-KDE-autostart-after=panel\n"),
+                     qPrintable(entry));
+            Settings::instance()->setIsAutostartOn(false);
+            QVERIFY(!QFile::exists(path));
+        }
     }
 
     void startKeepsSwitchedOffEntryOff()

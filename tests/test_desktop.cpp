@@ -13,33 +13,26 @@ struct Client
 {
     QString id, state;
     bool active = false, covered = false;
+    bool isUp() const { return state == "Normal" && active && !covered; }
 };
 
 Client client(const XServer &x, const QString &title)
 {
-    QByteArray root;
+    QByteArray root, props;
     x.run("xprop", {"-root", "-notype", "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW"}, &root);
     const QStringList lines = QString::fromLatin1(root).split('\n');
     const QStringList stacking = lines.value(0).section('#', 1).split(',', Qt::SkipEmptyParts); // bottom first
-    Client found;
+    bool covered = false;
     for (auto it = stacking.crbegin(); it != stacking.crend(); ++it) {
-        QByteArray properties;
-        x.run("xprop", {"-id", it->trimmed(), "-notype", "WM_NAME", "WM_STATE"}, &properties);
-        const QString name = QRegularExpression("WM_NAME = \"(.*)\"").match(properties).captured(1);
-        if (name == title) {
-            found.id = it->trimmed();
-            found.state = QRegularExpression("window state: (\\w+)").match(properties).captured(1);
-            found.active = found.id == lines.value(1).section('#', 1).trimmed();
-            return found;
-        }
-        found.covered = found.covered || name != "panel";
+        const QString id = it->trimmed();
+        x.run("xprop", {"-id", id, "-notype", "WM_NAME", "WM_STATE"}, &props);
+        const QString name = QRegularExpression("WM_NAME = \"(.*)\"").match(props).captured(1);
+        if (name == title)
+            return {id, QRegularExpression("window state: (\\w+)").match(props).captured(1),
+                    id == lines.value(1).section('#', 1).trimmed(), covered};
+        covered = covered || name != "panel";
     }
-    return found;
-}
-
-bool isUp(const Client &c)
-{
-    return c.state == "Normal" && c.active && !c.covered;
+    return {};
 }
 
 // Presses `key` once the client titled `title` has the focus.
@@ -101,7 +94,7 @@ private slots:
         QVERIFY(startDesktop(x, program, false));
         program.writeSetting("hidden", false); // the window was hidden at the last quit
         QVERIFY(program.startAndWaitReady());
-        QTRY_VERIFY(isUp(client(x, "Glimra")));
+        QTRY_VERIFY(client(x, "Glimra").isUp());
         for (const bool first : {true, false}) {
             // The box is shown before the window is minimised: shown again, it would keep it up.
             const QString awaited = first ? "No notification area" : "Glimra";
@@ -110,33 +103,28 @@ private slots:
                 QVERIFY(press(x, "No notification area", "Return"));
             QTRY_COMPARE(client(x, "Glimra").state, "Iconic");
             QCOMPARE(program.runToEnd(), 0); // a second start brings it back
-            QTRY_VERIFY(isUp(client(x, "Glimra")));
+            QTRY_VERIFY(client(x, "Glimra").isUp());
         }
         QVERIFY(x.startClient("trayer", kTrayer, "_NET_SYSTEM_TRAY_S0"));
         QVERIFY(closeUntil(x, "Glimra", [&] { return client(x, "Glimra").state.isEmpty(); })); // in the tray
         QVERIFY(program.process().state() == QProcess::Running && clickIcon(x, "1"));
-        QTRY_VERIFY(isUp(client(x, "Glimra")));
+        QTRY_VERIFY(client(x, "Glimra").isUp());
         quitWithCtrlQ(x, program);
     }
 
     void trayBringsTheWindowUp_data()
     {
-        QTest::addColumn<QString>("away");   // how the window was put away
-        QTest::addColumn<QString>("action"); // what brings it up
-        QTest::newRow("minimised, icon clicked") << "minimised"
-                                                 << "click";
-        QTest::newRow("covered, icon clicked") << "covered"
-                                               << "click";
-        QTest::newRow("covered, menu entry") << "covered"
-                                             << "menu";
-        QTest::newRow("hidden at start, second start") << "hidden"
-                                                       << "start";
+        QTest::addColumn<QStringList>("how"); // how the window was put away, what brings it up
+        QTest::newRow("minimised, icon clicked") << QStringList{"minimised", "click"};
+        QTest::newRow("covered, icon clicked") << QStringList{"covered", "click"};
+        QTest::newRow("covered, menu entry") << QStringList{"covered", "menu"};
+        QTest::newRow("hidden at start, second start") << QStringList{"hidden", "start"};
     }
 
     void trayBringsTheWindowUp()
     {
-        QFETCH(QString, away);
-        QFETCH(QString, action);
+        QFETCH(QStringList, how);
+        const QString away = how[0], action = how[1];
         XServer x;
         GlimraProcess program;
         QProcess cover;
@@ -151,21 +139,19 @@ private slots:
         } else if (away == "covered") {
             cover.setProcessEnvironment(x.environment(QProcessEnvironment::systemEnvironment()));
             cover.start("xmessage", {"-title", "cover", "-geometry", "1280x800+0+0", "cover"});
-            QTRY_VERIFY(isUp(client(x, "cover")) && client(x, "Glimra").state == "Normal");
+            QTRY_VERIFY(client(x, "cover").isUp() && client(x, "Glimra").state == "Normal");
         } else {
             QVERIFY(client(x, "Glimra").state.isEmpty());
         }
-        if (action == "start") {
+        if (action == "start")
             QCOMPARE(program.runToEnd(), 0);
-        } else {
+        else
             QVERIFY(clickIcon(x, action == "menu" ? "3" : "1"));
-            // Its first entry; the menu is the program's only top-level window that the window manager does not frame.
-            if (action == "menu")
-                QCOMPARE(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--maxdepth", "1", "--class", "Glimra",
-                                           "mousemove", "--window", "%1", "20", "10", "click", "1"}),
-                         0);
-        }
-        QTRY_VERIFY(isUp(client(x, "Glimra")));
+        // Its first entry; the menu is the program's only top-level window that the window manager does not frame.
+        if (action == "menu")
+            QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--maxdepth", "1", "--class", "Glimra",
+                                      "mousemove", "--window", "%1", "20", "10", "click", "1"}) == 0);
+        QTRY_VERIFY(client(x, "Glimra").isUp());
         quitWithCtrlQ(x, program);
         cover.kill();
         cover.waitForFinished();

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <numeric>
+
 class TestFlashSession : public QObject
 {
     Q_OBJECT
@@ -60,75 +62,49 @@ private slots:
         }
     }
 
-    void lookFollowsCompositing_data()
-    {
-        QTest::addColumn<QString>("color");
-        QTest::addColumn<int>("duration");
-        QTest::addColumn<bool>("composited");
-        QTest::addColumn<QString>("shownColor");
-        QTest::addColumn<QList<qreal>>("effectAndPicture"); // opacity of the effect, of a picture
-        QTest::newRow("translucent faint") << "black" << 10 << true << "black" << QList<qreal>{0.15, 1};
-        // Over a #c8c8c8 background: 0.15 * 0 + 0.85 * 200 = 170, 0.15 * 255 + 0.85 * 200 = 208.25.
-        QTest::newRow("shaped faint") << "black" << 10 << false << "#aaaaaa" << QList<qreal>{1, 0.15};
-        QTest::newRow("shaped faint colour") << "#ff0000" << 19 << false << "#d0aaaa" << QList<qreal>{1, 0.15};
-        QTest::newRow("shaped") << "black" << 1000 << false << "black" << QList<qreal>{1, 1};
-    }
-
     void lookFollowsCompositing()
     {
-        QFETCH(QString, color);
-        QFETCH(int, duration);
-        QFETCH(bool, composited);
-        QFETCH(QString, shownColor);
-        QFETCH(QList<qreal>, effectAndPicture);
-        const Showing::Look look = Showing::lookFor(color, duration, composited, QColor(200, 200, 200));
-        QCOMPARE(look.labelStyleSheet, Showing::labelStyleSheet(shownColor));
-        QCOMPARE((QList<qreal>{look.effectOpacity, look.pictureOpacity}), effectAndPicture);
-        QCOMPARE(look.shaped, !composited);
-    }
-
-    void fadedPictureKeepsItsAlpha()
-    {
+        // Colour, duration, composited → shown colour, opacity of the effect, of a picture. Over a #c8c8c8
+        // background: 0.15 * 0 + 0.85 * 200 = 170, 0.15 * 255 + 0.85 * 200 = 208.25.
+        for (const auto &[color, duration, composited, shown, effect, picture] :
+             QList<std::tuple<QString, int, bool, QString, qreal, qreal>>{{"black", 10, true, "black", 0.15, 1},
+                                                                          {"black", 10, false, "#aaaaaa", 1, 0.15},
+                                                                          {"#ff0000", 19, false, "#d0aaaa", 1, 0.15},
+                                                                          {"black", 1000, false, "black", 1, 1}}) {
+            const Showing::Look look = Showing::lookFor(color, duration, composited, QColor(200, 200, 200));
+            QCOMPARE(look.labelStyleSheet, Showing::labelStyleSheet(shown));
+            QCOMPARE((QList<qreal>{look.effectOpacity, look.pictureOpacity}), (QList<qreal>{effect, picture}));
+            QCOMPARE(look.shaped, !composited);
+        }
+        // A faded picture keeps its alpha.
         QImage picture(2, 1, QImage::Format_ARGB32);
         picture.setPixel(0, 0, qRgba(0, 100, 255, 255));
         picture.setPixel(1, 0, qRgba(255, 255, 255, 40));
         const QImage faded = Showing::blended(picture, QColor(200, 200, 200), 0.15);
-        QCOMPARE(faded.pixel(0, 0), qRgba(170, 185, 208, 255));
-        QCOMPARE(faded.pixel(1, 0), qRgba(208, 208, 208, 40));
-    }
-
-    void shapeIsTheOpaquePixelsInLogicalCoordinates_data()
-    {
-        QTest::addColumn<qreal>("ratio");
-        QTest::addColumn<QList<QRect>>("opaque"); // device pixels; the rest has alpha 127
-        QTest::addColumn<QList<QRect>>("shape");
-        QTest::newRow("none") << 1.0 << QList<QRect>{} << QList<QRect>{};
-        QTest::newRow("all") << 1.0 << QList<QRect>{{0, 0, 8, 6}} << QList<QRect>{{0, 0, 8, 6}};
-        QTest::newRow("two runs") << 1.0 << QList<QRect>{{1, 2, 2, 1}, {5, 2, 1, 1}}
-                                  << QList<QRect>{{1, 2, 2, 1}, {5, 2, 1, 1}};
-        QTest::newRow("ratio 2") << 2.0 << QList<QRect>{{2, 2, 4, 2}, {7, 5, 1, 1}}
-                                 << QList<QRect>{{1, 1, 2, 1}, {3, 2, 1, 1}};
-        QTest::newRow("ratio 1.5") << 1.5 << QList<QRect>{{0, 0, 1, 1}, {7, 5, 1, 1}}
-                                   << QList<QRect>{{0, 0, 1, 1}, {4, 3, 1, 1}};
+        QCOMPARE((QList<QRgb>{faded.pixel(0, 0), faded.pixel(1, 0)}),
+                 (QList<QRgb>{qRgba(170, 185, 208, 255), qRgba(208, 208, 208, 40)}));
     }
 
     void shapeIsTheOpaquePixelsInLogicalCoordinates()
     {
-        QFETCH(qreal, ratio);
-        QFETCH(QList<QRect>, opaque);
-        QFETCH(QList<QRect>, shape);
-        QImage image(8, 6, QImage::Format_ARGB32);
-        image.fill(qRgba(0, 0, 0, Showing::ShapeAlphaThreshold - 1));
-        QPainter painter(&image);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect &r : opaque)
-            painter.fillRect(r, QColor(0, 0, 0, Showing::ShapeAlphaThreshold));
-        painter.end();
-        image.setDevicePixelRatio(ratio);
-        QRegion expected;
-        for (const QRect &r : shape)
-            expected += r;
-        QCOMPARE(Showing::opaqueRegion(image, Showing::ShapeAlphaThreshold), expected);
+        // Device pixel ratio, opaque rectangles in device pixels (the rest has alpha just under) → shape.
+        for (const auto &[ratio, opaque, shape] : QList<std::tuple<qreal, QList<QRect>, QList<QRect>>>{
+                 {1.0, {}, {}},
+                 {1.0, {{0, 0, 8, 6}}, {{0, 0, 8, 6}}},
+                 {1.0, {{1, 2, 2, 1}, {5, 2, 1, 1}}, {{1, 2, 2, 1}, {5, 2, 1, 1}}},
+                 {2.0, {{2, 2, 4, 2}, {7, 5, 1, 1}}, {{1, 1, 2, 1}, {3, 2, 1, 1}}},
+                 {1.5, {{0, 0, 1, 1}, {7, 5, 1, 1}}, {{0, 0, 1, 1}, {4, 3, 1, 1}}}}) {
+            QImage image(8, 6, QImage::Format_ARGB32);
+            image.fill(qRgba(0, 0, 0, Showing::ShapeAlphaThreshold - 1));
+            QPainter painter(&image);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            for (const QRect &r : opaque)
+                painter.fillRect(r, QColor(0, 0, 0, Showing::ShapeAlphaThreshold));
+            painter.end();
+            image.setDevicePixelRatio(ratio);
+            QCOMPARE(Showing::opaqueRegion(image, Showing::ShapeAlphaThreshold),
+                     std::accumulate(shape.cbegin(), shape.cend(), QRegion()));
+        }
     }
 };
 

@@ -46,38 +46,29 @@ private slots:
         }
     }
 
-    void trayAndQtTextsFollowTheLanguage_data()
-    {
-        QTest::addColumn<int>("language");
-        // Tray menu, tooltip while a session runs and after it, Qt's own button, the about box's version note.
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("Russian") << 1
-                                 << QStringList{"Открыть Glimra...", "Выход", "Glimra — идёт показ", "Glimra", "Отмена",
-                                                "(последняя версия)"};
-        QTest::newRow("back to English") << 0 << QStringList{"Open Glimra...", "Quit",   "Glimra — flashing",
-                                                             "Glimra",         "Cancel", "(latest version)"};
-    }
-
     void trayAndQtTextsFollowTheLanguage()
     {
-        QFETCH(int, language);
-        QFETCH(QStringList, texts);
         QSystemTrayIcon *tray = MainWindowTestAccess::trayIcon(w);
         w.categories.first()->child(0)->checkAll();
-        w.startActivity();
-        w.findChild<QComboBox *>("language_box")->setCurrentIndex(language);
-        QStringList seen;
-        for (const QAction *action : tray->contextMenu()->actions())
-            if (!action->isSeparator())
-                seen << action->text();
-        seen << tray->toolTip();
-        w.stopActivity();
-        seen << tray->toolTip() << QCoreApplication::translate("QPlatformTheme", "Cancel");
-        w.linkActivated("about");
-        QWidget *about = w.findChild<QWidget *>("AboutDialog");
-        seen << about->findChild<QLabel *>("version_label")->text().section("</span> ", 1);
-        delete about;
-        QCOMPARE(seen, texts);
+        // Tray menu, tooltip while a session runs and after it, Qt's own button, the about box's version note.
+        for (const auto &[language, texts] : QList<QPair<int, QStringList>>{
+                 {1, {"Открыть Glimra...", "Выход", "Glimra — идёт показ", "Glimra", "Отмена", "(последняя версия)"}},
+                 {0, {"Open Glimra...", "Quit", "Glimra — flashing", "Glimra", "Cancel", "(latest version)"}}}) {
+            w.startActivity();
+            w.findChild<QComboBox *>("language_box")->setCurrentIndex(language);
+            QStringList seen;
+            for (const QAction *action : tray->contextMenu()->actions())
+                if (!action->isSeparator())
+                    seen << action->text();
+            seen << tray->toolTip();
+            w.stopActivity();
+            seen << tray->toolTip() << QCoreApplication::translate("QPlatformTheme", "Cancel");
+            w.linkActivated("about");
+            QWidget *about = w.findChild<QWidget *>("AboutDialog");
+            seen << about->findChild<QLabel *>("version_label")->text().section("</span> ", 1);
+            delete about;
+            QCOMPARE(seen, texts);
+        }
     }
 };
 
