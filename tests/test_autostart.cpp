@@ -46,7 +46,6 @@ private slots:
             QCOMPARE(DesktopEntry::withValue(text, "Exec", "new"), expected);
     }
 
-#ifndef Q_OS_WIN
     // Re-registration leaves no entry and an empty one as they are, points any other at the program
     // and keeps the user's switch and keys; ticking the box switches it on, unticking removes it.
     void refreshKeepsTheSwitchUntilTheUserTicks()
@@ -116,7 +115,6 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 20000);
     }
-#endif
 };
 
 GLIMRA_TEST_MAIN(TestAutostart)
