@@ -1,8 +1,7 @@
 #include "showing.h"
 
-#include <QVector>
+#include <QBitmap>
 
-#include <algorithm>
 #include <cmath>
 
 namespace Showing {
@@ -61,46 +60,20 @@ QRegion opaqueRegion(const QImage &image, int alphaThreshold)
 {
     const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
     const qreal ratio = image.devicePixelRatio();
-    const int width = int(std::ceil(pixels.width() / ratio));
-    const int height = int(std::ceil(pixels.height() / ratio));
-    // Bands of rows with the same runs, each run left to right: the order QRegion::setRects wants.
-    QVector<QRect> rects;
-    QVector<QRect> runs, previous;
-    QVector<bool> row(width);
-    for (int y = 0; y < height; ++y) {
-        row.fill(false);
-        const int firstLine = int(y * ratio), endLine = qMin(pixels.height(), int(std::ceil((y + 1) * ratio)));
-        for (int line = firstLine; line < endLine; ++line) {
-            const auto *bits = reinterpret_cast<const QRgb *>(pixels.constScanLine(line));
-            for (int x = 0; x < pixels.width(); ++x)
-                if (qAlpha(bits[x]) >= alphaThreshold)
-                    row[int(x / ratio)] = true;
+    // One bit per logical pixel, set when any of its device pixels is opaque enough; QRegion
+    // turns a bitmap into rectangles itself.
+    QImage mask(int(std::ceil(pixels.width() / ratio)), int(std::ceil(pixels.height() / ratio)), QImage::Format_Mono);
+    mask.setColor(0, qRgb(255, 255, 255));
+    mask.setColor(1, qRgb(0, 0, 0));
+    mask.fill(0);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto *bits = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            if (qAlpha(bits[x]) >= alphaThreshold)
+                mask.setPixel(int(x / ratio), int(y / ratio), 1);
         }
-        runs.clear();
-        for (int x = 0; x < width;) {
-            const int start = x;
-            while (x < width && row[x])
-                ++x;
-            if (x > start)
-                runs.append(QRect(start, y, x - start, 1));
-            else
-                ++x;
-        }
-        const bool sameAsAbove =
-            !runs.isEmpty() && runs.size() == previous.size() &&
-            std::equal(runs.cbegin(), runs.cend(), previous.cbegin(),
-                       [](const QRect &a, const QRect &b) { return a.left() == b.left() && a.right() == b.right(); });
-        if (sameAsAbove) {
-            for (auto r = rects.end() - runs.size(); r != rects.end(); ++r)
-                r->setBottom(y);
-        } else {
-            rects += runs;
-        }
-        previous = runs;
     }
-    QRegion region;
-    region.setRects(rects.constData(), rects.size());
-    return region;
+    return QRegion(QBitmap::fromImage(mask));
 }
 
 } // namespace Showing

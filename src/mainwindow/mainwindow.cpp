@@ -159,13 +159,9 @@ void MainWindow::retranslateTray()
     restoreAction->setText(tr("Open Glimra..."));
     quitAction->setText(tr("Quit"));
     const QString name = QCoreApplication::applicationName();
-    trayIcon->setToolTip(sessionInTray ? tr("%1 — flashing").arg(name) : name);
-}
-
-void MainWindow::showSessionInTray(bool running)
-{
-    sessionInTray = running;
-    retranslateTray();
+    // A running session always has one of its two timers going.
+    const bool flashing = showTimer->isActive() || hideTimer->isActive();
+    trayIcon->setToolTip(flashing ? tr("%1 — flashing").arg(name) : name);
 }
 
 void MainWindow::linkActivated(QString p_Action)

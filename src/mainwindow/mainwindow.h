@@ -202,8 +202,6 @@ private:
     QImageViewer *imageViewer = nullptr;
     // The tray's texts in the current language; the tooltip tells whether a session runs.
     void retranslateTray();
-    void showSessionInTray(bool running);
-    bool sessionInTray = false;
     // Without a notification area a closed window stays in the task bar; said once a run.
     bool noTrayExplained = false;
 

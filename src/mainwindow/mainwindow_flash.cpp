@@ -88,7 +88,7 @@ void MainWindow::startActivity()
 
     showTimeout();
     ui->start_button->setText(tr("Stop"));
-    showSessionInTray(true);
+    retranslateTray();
 }
 
 void MainWindow::applyOverlayLook()
@@ -114,7 +114,7 @@ void MainWindow::stopActivity()
         hideTimeout();
     showTimer->stop();
     ui->start_button->setText(tr("Start"));
-    showSessionInTray(false);
+    retranslateTray();
 }
 
 void MainWindow::buildMessageList()
