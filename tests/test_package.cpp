@@ -52,7 +52,7 @@ class TestPackage : public QObject
 private slots:
     void initTestCase();
     void lintianFindsNoError();
-    void filesAreRootsWithStandardModes();
+    void filesBelongToRootWithStandardModes();
     void updaterIsNotInTheProgram();
     void desktopFilesValidate_data();
     void desktopFilesValidate();
@@ -95,9 +95,10 @@ void TestPackage::lintianFindsNoError()
     const QStringList errors =
         QString::fromUtf8(lintian.output).split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^E: ")));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
+    QCOMPARE(lintian.exitCode, 0);
 }
 
-void TestPackage::filesAreRootsWithStandardModes()
+void TestPackage::filesBelongToRootWithStandardModes()
 {
     const Run listing = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_package});
     QCOMPARE(listing.exitCode, 0);
