@@ -6,6 +6,7 @@ GLIMRA_BUILD="${GLIMRA_BUILD:-$GLIMRA_ROOT/build}"
 # Everything the build, the program and the tests need, all from Debian.
 GLIMRA_PACKAGES=(
     cmake make g++ pkg-config ccache
+    dpkg-dev lintian appstream
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5
     libssl-dev zlib1g-dev openssl
     qttranslations5-l10n libqt5x11extras5-dev
