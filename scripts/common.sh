@@ -11,7 +11,7 @@ GLIMRA_PACKAGES=(
     libssl-dev zlib1g-dev openssl
     qttranslations5-l10n libqt5x11extras5-dev
     xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
-    xcompmgr trayer openbox desktop-file-utils libglib2.0-bin
+    xcompmgr trayer openbox desktop-file-utils libglib2.0-bin man-db
 )
 # Only for .ci/wincheck, the compile check of the Windows build.
 GLIMRA_WINCHECK_PACKAGES=(g++-mingw-w64-x86-64)
