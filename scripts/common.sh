@@ -6,11 +6,12 @@ GLIMRA_BUILD="${GLIMRA_BUILD:-$GLIMRA_ROOT/build}"
 # Everything the build, the program and the tests need, all from Debian.
 GLIMRA_PACKAGES=(
     cmake make g++ pkg-config ccache
+    dpkg-dev lintian appstream
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5
     libssl-dev zlib1g-dev openssl
     qttranslations5-l10n libqt5x11extras5-dev
     xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
-    xcompmgr trayer openbox desktop-file-utils libglib2.0-bin
+    xcompmgr trayer openbox desktop-file-utils libglib2.0-bin man-db
 )
 # Only for .ci/wincheck, the compile check of the Windows build.
 GLIMRA_WINCHECK_PACKAGES=(g++-mingw-w64-x86-64)

@@ -1,3 +1,4 @@
+#include "buildconfig.h"
 #include "glimraprocess.h"
 #include "testhome.h"
 
@@ -47,7 +48,8 @@ private slots:
     }
 
     // Re-registration leaves no entry and an empty one as they are, points any other at the program
-    // and keeps the user's switch and keys; ticking the box switches it on, unticking removes it.
+    // and the installed icon, and keeps the user's switch and keys; ticking the box switches it on,
+    // unticking removes it.
     void refreshKeepsTheSwitchUntilTheUserTicks()
     {
         const QString path = Autostart::desktopFilePath();
@@ -63,13 +65,15 @@ private slots:
                                                                        {"X-GNOME-Autostart-enabled=false", false},
                                                                        {"X-GNOME-Autostart-enabled=true", true},
                                                                        {"Hidden=false", true}}) {
-            QVERIFY(writeFile(path, "[Desktop Entry]\nExec=\"/old/Glimra\"\n" + line.toUtf8() + "\nX-Mine=1\n"));
+            QVERIFY(writeFile(path,
+                              "[Desktop Entry]\nExec=\"/old/Glimra\"\nIcon=glimra\n" + line.toUtf8() + "\nX-Mine=1\n"));
             QCOMPARE(Autostart::isPresent(), present);
             Autostart::refresh(Autostart::commandFor("/new/Glimra"));
             QString entry = QString::fromUtf8(readFile(path));
             QCOMPARE(DesktopEntry::value(entry, "Exec"), QString("\"/new/Glimra\""));
             QVERIFY2(entry.contains(line + "\nX-Mine=1\n"), qPrintable(entry));
             QCOMPARE(DesktopEntry::value(entry, "X-KDE-autostart-after"), QString("panel"));
+            QCOMPARE(DesktopEntry::value(entry, "Icon"), QString(GLIMRA_APP_ID));
             QCOMPARE(Autostart::isPresent(), present);
 
             Settings::instance()->setIsAutostartOn(true);
@@ -80,6 +84,9 @@ private slots:
             Settings::instance()->setIsAutostartOn(false);
             QVERIFY(!QFile::exists(path));
         }
+        QVERIFY(writeFile(path, "[Desktop Entry]\nExec=x\nIcon=/home/me/mine.png\n"));
+        Autostart::refresh("x");
+        QCOMPARE(DesktopEntry::value(QString::fromUtf8(readFile(path)), "Icon"), QString("/home/me/mine.png"));
     }
 
     void startKeepsSwitchedOffEntryOff()

@@ -1,3 +1,4 @@
+#include "buildconfig.h"
 #include "glimraprocess.h"
 #include "processcontrol.h"
 #include "testhome.h"
@@ -79,13 +80,17 @@ private slots:
         QVERIFY(writeFile(folder + "/Glimra_new", "left by an update") && writeFile(folder + "/images/t/2.png", "2"));
         QVERIFY(writeFile(entry, "[Desktop Entry]\nType=Application\nExec=\"/moved/away/Glimra\"\n"));
         QVERIFY(program.startAndWaitReady() && program.terminate() == 0);
-        QVERIFY(!QFileInfo::exists(folder + "/Glimra_new") && !QFileInfo::exists(folder + "/images"));
+        QVERIFY(!QFileInfo::exists(folder + "/images"));
+        // Only a program that updates itself knows the replacement file.
+        QCOMPARE(QFileInfo::exists(folder + "/Glimra_new"), !GLIMRA_WITH_UPDATER);
         QCOMPARE(readFile(program.imagesPath() + "/t/2.png"), "2");
         QVERIFY2(readFile(entry).contains("Exec=\"" + program.programPath().toUtf8() + "\"\n"), readFile(entry));
     }
 
     void installerReplacesProgramAndRelaunches()
     {
+        if (!GLIMRA_WITH_UPDATER)
+            QSKIP("a build without the updater installs no update");
         GlimraProcess installer("Glimra_new");
         const QString program = installer.programFolder() + "/Glimra";
         QVERIFY(writeFile(program, "old program"));

@@ -314,6 +314,10 @@ Do you want to download and install it?</source>
         <source>This build of %1 does not update itself. Get new versions where you got this one.</source>
         <translation>Эта сборка %1 не обновляется сама. Новые версии берите там же, где взяли эту.</translation>
     </message>
+    <message>
+        <source>This copy of %1 is updated by your distribution: get new versions through its package manager.</source>
+        <translation>Эту копию %1 обновляет ваш дистрибутив: новые версии устанавливайте через его менеджер пакетов.</translation>
+    </message>
         <message>
         <source>The library could not be saved to %1:
 %2

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/migration.h"
 #include "app/signalwatcher.h"
+#include "buildconfig.h"
 #include "core/filemanager.h"
 #include "core/process.h"
 #include "core/random.h"
@@ -45,6 +46,7 @@ void skipOpenGl()
         qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
+#if GLIMRA_WITH_UPDATER
 void removeWithRetry(const QString &path)
 {
     if (!QFile::remove(path)) {
@@ -64,6 +66,20 @@ int installUpdate()
     return 0;
 }
 
+bool startedAsReplacement(const QStringList &arguments)
+{
+    return !arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == UpdateConstants::replacementName();
+}
+
+void removeReplacementLeftover()
+{
+    const QString leftover =
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + UpdateConstants::replacementName();
+    if (QFile::exists(leftover))
+        removeWithRetry(leftover);
+}
+#endif
+
 } // namespace
 
 int runGlimra(int argc, char **argv)
@@ -82,18 +98,15 @@ int runGlimra(int argc, char **argv)
     }
 
     const QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == UpdateConstants::replacementName()) {
+#if GLIMRA_WITH_UPDATER
+    if (startedAsReplacement(arguments)) {
         releaseTerminationSignals();
         return installUpdate();
     }
+#endif
 
     // From here on a stop request is held until the event loop runs and then quits normally.
     quitOnTerminationSignals(&app);
-
-    const QString leftover =
-        QCoreApplication::applicationDirPath() + QLatin1Char('/') + UpdateConstants::replacementName();
-    if (QFile::exists(leftover))
-        removeWithRetry(leftover);
 
     Random::seed(uint(QTime::currentTime().msec()));
     migrateLegacyData();
@@ -117,8 +130,11 @@ int runGlimra(int argc, char **argv)
     // selected" box is open ends the program instead of only that box.
     if (Settings::instance()->isActive())
         QTimer::singleShot(0, &window, [&window] { window.startActivity(); });
+#if GLIMRA_WITH_UPDATER
+    removeReplacementLeftover();
     // Off the start-up path: network access loads its plugins and starts threads.
     QTimer::singleShot(0, &window, [&window] { window.checkForUpdates(false); });
+#endif
 
     // Only a completely started program answers other copies (and the tests).
     app.startListening();

@@ -139,8 +139,6 @@ public slots:
 
     // --- updates (mainwindow_updates.cpp)
     void checkForUpdates(bool p_ByUser = false);
-    void showUpdateDialog(UpdateDialog *p_Dialog);
-    void noUpdates();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -247,5 +245,7 @@ private:
     std::function<void(QDialog *)> nameDialogRunner;
     // mainwindow_updates.cpp: prepares each new update dialog before its check starts (tests).
     std::function<void(UpdateDialog *)> updateDialogSetup;
+    void showUpdateDialog(UpdateDialog *p_Dialog);
+    void noUpdates();
     void runNameDialog(int p_Type, const QString &p_Text, void (MainWindow::*p_Result)(QString));
 };

@@ -1,9 +1,26 @@
 #include "mainwindow.h"
 
-#include "updater/updatedialog.h"
+#include "buildconfig.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
+
+#if !GLIMRA_WITH_UPDATER
+
+// A distribution's package: its package manager brings new versions, so nothing is ever asked.
+void MainWindow::checkForUpdates(bool p_ByUser)
+{
+    if (p_ByUser)
+        QMessageBox::information(this, tr("Update"),
+                                 tr("This copy of %1 is updated by your distribution: get new versions through "
+                                    "its package manager.")
+                                     .arg(QCoreApplication::applicationName()),
+                                 QMessageBox::Ok);
+}
+
+#else
+
+#include "updater/updatedialog.h"
 
 void MainWindow::checkForUpdates(bool p_ByUser)
 {
@@ -45,3 +62,5 @@ void MainWindow::noUpdates()
 {
     QMessageBox::information(this, tr("Update"), tr("No updates available."), QMessageBox::Ok);
 }
+
+#endif

@@ -1,5 +1,6 @@
 #include "preferences/autostart.h"
 
+#include "buildconfig.h"
 #include "core/atomicfile.h"
 #include "preferences/desktopentry.h"
 
@@ -16,6 +17,9 @@ namespace {
 // Tray programs wait for the panel that shows their icon: KDE orders by this key, GNOME only
 // offers a delay in seconds.
 const char *const kPanelKeys[][2] = {{"X-GNOME-Autostart-Delay", "5"}, {"X-KDE-autostart-after", "panel"}};
+// The icon the install puts in the hicolor theme, and the one entries of earlier versions name.
+const char kIcon[] = GLIMRA_APP_ID;
+const char kOldIcon[] = "glimra";
 
 QString readEntry()
 {
@@ -59,7 +63,7 @@ bool isPresent()
 void write(const QString &command)
 {
     QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Glimra\nExec=") + command +
-                    QStringLiteral("\nIcon=glimra\nTerminal=false\n");
+                    QStringLiteral("\nIcon=") + QLatin1String(kIcon) + QStringLiteral("\nTerminal=false\n");
     for (const auto &key : kPanelKeys)
         entry += QLatin1String(key[0]) + QLatin1Char('=') + QLatin1String(key[1]) + QLatin1Char('\n');
     writeEntry(entry);
@@ -76,6 +80,8 @@ void refresh(const QString &command)
         if (DesktopEntry::value(updated, QLatin1String(key[0])).isNull())
             updated = DesktopEntry::withValue(updated, QLatin1String(key[0]), QLatin1String(key[1]));
     }
+    if (DesktopEntry::value(updated, QStringLiteral("Icon")) == QLatin1String(kOldIcon))
+        updated = DesktopEntry::withValue(updated, QStringLiteral("Icon"), QLatin1String(kIcon));
     if (updated != entry)
         writeEntry(updated);
 }
