@@ -75,6 +75,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.orvanta.example/glimra/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own Russian texts (dialog buttons), and the picture formats of "Add picture..." that
+# Qt's base plugins do not read: SVG, and TGA, TIFF, MNG and WBMP.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n, libqt5svg5, qt5-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

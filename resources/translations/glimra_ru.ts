@@ -318,7 +318,7 @@ Do you want to download and install it?</source>
         <source>This copy of %1 is updated by your distribution: get new versions through its package manager.</source>
         <translation>Эту копию %1 обновляет ваш дистрибутив: новые версии устанавливайте через его менеджер пакетов.</translation>
     </message>
-        <message>
+    <message>
         <source>The library could not be saved to %1:
 %2
 

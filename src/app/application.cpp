@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "buildconfig.h"
 #include "core/fileversion.h"
 #include "mainwindow/appicons.h"
 
@@ -12,6 +13,8 @@ Application::Application(int &argc, char **argv) : SingleApplication(argc, argv)
     setApplicationVersion(applicationFileVersion());
     setOrganizationName(QStringLiteral("Orvanta"));
     setOrganizationDomain(QStringLiteral("orvanta.example"));
+    // Lets Wayland compositors and docks match our windows with the installed menu entry.
+    setDesktopFileName(QStringLiteral(GLIMRA_APP_ID));
     setWindowIcon(AppIcons::program());
 
     connect(this, &SingleApplication::messageReceived, this, &Application::onMessageReceived);
