@@ -56,11 +56,21 @@ bool closeUntil(const XServer &x, const QString &title, const std::function<bool
     return false;
 }
 
+// Clicks at `at` in the first window `search` finds. xdotool dies of an X error when a window
+// vanishes while it searches (frames and menus come and go), so the search is repeated until it
+// completes; the click itself is made once.
+bool clickIn(const XServer &x, const QStringList &search, QPoint at, const QString &button)
+{
+    QByteArray found;
+    return QTest::qWaitFor([&] { return x.run("xdotool", QStringList{"search"} + search, &found) == 0; }, 10000) &&
+           x.run("xdotool", {"mousemove", "--window", QString::fromLatin1(found).section('\n', 0, 0),
+                             QString::number(at.x()), QString::number(at.y()), "click", button}) == 0;
+}
+
 // Clicks the program's tray icon, alone in the panel, with `button`.
 bool clickIcon(const XServer &x, const QString &button)
 {
-    return x.run("xdotool",
-                 {"search", "--name", "^panel$", "mousemove", "--window", "%1", "12", "12", "click", button}) == 0;
+    return clickIn(x, {"--name", "^panel$"}, {12, 12}, button);
 }
 
 bool startDesktop(XServer &x, GlimraProcess &program, bool tray)
@@ -149,8 +159,7 @@ private slots:
             QVERIFY(clickIcon(x, action == "menu" ? "3" : "1"));
         // Its first entry; the menu is the program's only top-level window that the window manager does not frame.
         if (action == "menu")
-            QVERIFY(x.run("xdotool", {"search", "--sync", "--onlyvisible", "--maxdepth", "1", "--class", "Glimra",
-                                      "mousemove", "--window", "%1", "20", "10", "click", "1"}) == 0);
+            QVERIFY(clickIn(x, {"--onlyvisible", "--maxdepth", "1", "--class", "Glimra"}, {20, 10}, "1"));
         QTRY_VERIFY(client(x, "Glimra").isUp());
         quitWithCtrlQ(x, program);
         cover.kill();
