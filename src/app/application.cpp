@@ -5,7 +5,6 @@
 #include "mainwindow/appicons.h"
 
 #include <QIcon>
-#include <QWidget>
 
 Application::Application(int &argc, char **argv) : SingleApplication(argc, argv)
 {
@@ -16,13 +15,4 @@ Application::Application(int &argc, char **argv) : SingleApplication(argc, argv)
     // Lets Wayland compositors and docks match our windows with the installed menu entry.
     setDesktopFileName(QStringLiteral(GLIMRA_APP_ID));
     setWindowIcon(AppIcons::program());
-
-    connect(this, &SingleApplication::messageReceived, this, &Application::onMessageReceived);
-}
-
-void Application::onMessageReceived(const QString &message)
-{
-    Q_UNUSED(message)
-    if (QWidget *window = activationWindow())
-        window->show();
 }

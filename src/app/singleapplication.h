@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QPointer>
-#include <QWidget>
 
 #include <memory>
 
@@ -34,10 +32,6 @@ public:
     // True only when the running copy received the whole message and confirmed it within the time-out.
     bool sendMessage(const QString &message, int timeout = 5000);
 
-    // The window that messages are about; what a message does to it is up to the receiver.
-    void setActivationWindow(QWidget *window) { m_activationWindow = window; }
-    QWidget *activationWindow() const { return m_activationWindow; }
-
     QString serverName() const { return m_serverName; }
 
 private slots:
@@ -48,5 +42,4 @@ private:
     bool m_running = false;
     QLocalServer *m_server = nullptr;
     std::unique_ptr<QLockFile> m_startLock;
-    QPointer<QWidget> m_activationWindow;
 };

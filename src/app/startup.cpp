@@ -116,7 +116,6 @@ int runGlimra(int argc, char **argv)
     MainWindow window;
     window.languageSelected(language);
     window.setWindowTitle(QCoreApplication::applicationName());
-    app.setActivationWindow(&window);
     QObject::connect(&app, &SingleApplication::messageReceived, &window, &MainWindow::bringToFront);
 
     if (arguments.size() == 3 && arguments.at(1) == QLatin1String("-i"))
