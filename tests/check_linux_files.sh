@@ -1,6 +1,6 @@
 #!/bin/sh
-# Checks the desktop entry and the AppStream metainfo as the build configured them, and the
-# manual page, with the tools desktops and packagers check them with.
+# Checks the desktop entry, the AppStream metainfo and the manual page (plain or gzipped)
+# with the tools desktops and packagers check them with.
 # Usage: check_linux_files.sh DESKTOP-FILE METAINFO-FILE MANUAL-PAGE
 set -u
 
